@@ -1,0 +1,81 @@
+#include "platform/file_reader.h"
+
+#include "platform/user_error.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pictavo::platform {
+
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+}  // namespace
+
+std::string readWholeFile(const std::filesystem::path& path)
+{
+    // O_NONBLOCK keeps a FIFO from stalling the open; such files are refused below.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.get() < 0)
+        throwIoError(errno);
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0)
+        throwIoError(errno);
+    if (S_ISDIR(info.st_mode))
+        throwIoError(EISDIR);
+    if (!S_ISREG(info.st_mode))
+        throwIoError(EACCES);
+
+    std::string content;
+    content.reserve(static_cast<std::size_t>(info.st_size));
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(file.get(), chunk, sizeof chunk);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throwIoError(errno);
+        }
+        if (n == 0)
+            break;
+        content.append(chunk, static_cast<std::size_t>(n));
+    }
+    return content;
+}
+
+std::vector<std::string> splitLines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+}  // namespace pictavo::platform

@@ -1,0 +1,109 @@
+#include "platform/file_writer.h"
+
+#include "platform/user_error.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace pictavo::platform {
+
+namespace {
+
+constexpr std::size_t bufferLimit = 1 << 16;
+
+std::filesystem::path temporarySibling(const std::filesystem::path& target, unsigned attempt)
+{
+    static std::atomic<unsigned> counter{0};
+    const std::string name = "." + target.filename().string() + "." + std::to_string(::getpid()) +
+                             "-" + std::to_string(counter++) + "-" + std::to_string(attempt) +
+                             ".tmp";
+    return target.parent_path() / name;
+}
+
+}  // namespace
+
+FileWriter::FileWriter(std::filesystem::path target) : m_target(std::move(target))
+{
+    if (m_target.filename().empty())
+        throw UserError(ioErrorMessage(ENOENT));
+    for (unsigned attempt = 0; m_fd < 0; ++attempt) {
+        m_temp = temporarySibling(m_target, attempt);
+        m_fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd < 0 && (errno != EEXIST || attempt > 100))
+            throwIoError(errno);
+    }
+    m_buffer.reserve(bufferLimit);
+}
+
+FileWriter::~FileWriter()
+{
+    if (!m_committed)
+        discard();
+}
+
+void FileWriter::write(std::string_view bytes)
+{
+    if (m_buffer.size() + bytes.size() > bufferLimit)
+        flushBuffer();
+    if (bytes.size() > bufferLimit) {
+        m_buffer.assign(bytes);
+        flushBuffer();
+        return;
+    }
+    m_buffer.append(bytes);
+}
+
+void FileWriter::writeLine(std::string_view line)
+{
+    write(line);
+    write("\r\n");
+}
+
+void FileWriter::flushBuffer()
+{
+    std::size_t done = 0;
+    while (done < m_buffer.size()) {
+        const ssize_t n = ::write(m_fd, m_buffer.data() + done, m_buffer.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throwIoError(errno);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    m_buffer.clear();
+}
+
+void FileWriter::commit()
+{
+    flushBuffer();
+    if (::fdatasync(m_fd) != 0 && errno != EINVAL)
+        throwIoError(errno);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0)
+        throwIoError(errno);
+    if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
+        throwIoError(errno);
+    m_committed = true;
+}
+
+void FileWriter::discard() noexcept
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    if (!m_temp.empty())
+        ::unlink(m_temp.c_str());
+}
+
+void writeWholeFile(const std::filesystem::path& target, std::string_view bytes)
+{
+    FileWriter writer(target);
+    writer.write(bytes);
+    writer.commit();
+}
+
+}  // namespace pictavo::platform

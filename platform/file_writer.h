@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace pictavo::platform {
+
+// The one writer every output file goes through. It writes into a temporary
+// file beside the target and renames that over the target only after every
+// write, the flush and the close have succeeded, so a failed save never
+// destroys the previous file. Every failure throws a UserError with the
+// runtime's message; an uncommitted writer removes its temporary file.
+class FileWriter {
+public:
+    explicit FileWriter(std::filesystem::path target);
+    ~FileWriter();
+    FileWriter(const FileWriter&) = delete;
+    FileWriter& operator=(const FileWriter&) = delete;
+
+    void write(std::string_view bytes);
+    // Writes the text followed by CR LF, the line end of every text file.
+    void writeLine(std::string_view line);
+    void commit();
+
+    const std::filesystem::path& target() const { return m_target; }
+
+private:
+    void flushBuffer();
+    void discard() noexcept;
+
+    std::filesystem::path m_target;
+    std::filesystem::path m_temp;
+    int m_fd = -1;
+    std::string m_buffer;
+    bool m_committed = false;
+};
+
+// Writes the bytes as the whole content of the file, through a FileWriter.
+void writeWholeFile(const std::filesystem::path& target, std::string_view bytes);
+
+}  // namespace pictavo::platform
