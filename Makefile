@@ -4,7 +4,7 @@ BUILD_DIR ?= out
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test clean
+.PHONY: all deps configure build test sanitize clean
 
 all: build
 
@@ -20,5 +20,11 @@ build: configure
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
+# The tests again in a Debug build, under AddressSanitizer and UBSan.
+sanitize: deps
+	@cmake -S . -B $(BUILD_DIR)-debug -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(BUILD_DIR)-debug -j $(JOBS)
+	@ctest --test-dir $(BUILD_DIR)-debug --output-on-failure -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(BUILD_DIR)-debug

@@ -1,0 +1,27 @@
+#include "build/image.h"
+
+#include "platform/user_error.h"
+
+namespace pictavo::build {
+
+Image::Image(int w, int h)
+    : width(w), height(h), pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3, 255)
+{
+}
+
+void checkPictureSize(const std::string& name, std::int64_t width, std::int64_t height, int bytesPerPixel)
+{
+    if (width <= 0 || height <= 0)
+        throw platform::UserError(unreadablePictureMessage(name, "it has no pixels"));
+    const std::uint64_t limit = MaxPictureBytes / static_cast<std::uint64_t>(bytesPerPixel);
+    if (static_cast<std::uint64_t>(width) > limit / static_cast<std::uint64_t>(height))
+        throw platform::UserError("The picture " + name + " is too large to process (" + std::to_string(width) +
+                                  " x " + std::to_string(height) + " pixels).");
+}
+
+std::string unreadablePictureMessage(const std::string& name, const std::string& reason)
+{
+    return "The picture " + name + " cannot be read: " + reason + ".";
+}
+
+}  // namespace pictavo::build

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "build/image.h"
+
+#include <filesystem>
+#include <string>
+
+namespace pictavo::build {
+
+enum class PictureFormat { Jpeg, Gif, Bmp };
+
+// By the file name's extension, in any letter case: jpg and jpeg, gif, bmp.
+// Anything else throws "Unknown picture file extension (.<ext>)".
+PictureFormat pictureFormatOf(const std::filesystem::path& original);
+
+// ".jpg", ".gif" or ".bmp".
+const char* extensionOf(PictureFormat format);
+
+// The original scaled into a box of boxWidth x boxHeight pixels: scaled by
+// the box's orientation, centre-cropped where it overhangs, stretched where it
+// falls short, each pixel the nearest source pixel.
+Image boxPicture(const std::filesystem::path& original, int boxWidth, int boxHeight);
+
+struct MadePicture {
+    std::string fileName;  // base name + the format's extension
+    std::filesystem::path tempPath;
+};
+
+// Makes the box picture of an original in the original's format and writes it
+// into the Temp folder as baseName + extension.
+MadePicture MakeBoxImage(const std::filesystem::path& original, const std::string& baseName, int boxWidth,
+                         int boxHeight);
+
+}  // namespace pictavo::build

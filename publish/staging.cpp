@@ -1,0 +1,59 @@
+#include "publish/staging.h"
+
+#include "model/value_encodings.h"
+#include "platform/file_ops.h"
+#include "platform/folders.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace pictavo::publish {
+
+namespace {
+
+std::string comparable(const std::filesystem::path& path)
+{
+    std::string text = model::trimControl(path.string());
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+}  // namespace
+
+void StageFile(model::TAppletAgent& agent, const std::filesystem::path& file)
+{
+    const std::filesystem::path target = platform::GetPreviewFolder() / file.filename();
+    if (comparable(file) != comparable(target))
+        platform::copyFileOverwriting(file, target);
+    agent.WorkingFiles.push_back(file.filename().string());
+}
+
+void StageRequiredFiles(model::TAppletAgent& agent, const std::filesystem::path& sourceFolder)
+{
+    for (const model::TLinkedFileInfo& required : agent.LinkedFiles) {
+        const std::filesystem::path source = sourceFolder / required.FileName;
+        StageFile(agent, source);
+        if (required.Generated)
+            platform::deleteFile(source);
+    }
+}
+
+void StageResourceFiles(const std::filesystem::path&, model::ProgressReporter& progress)
+{
+    progress.setMaximum(100);
+    model::ProgressScope scope(progress, "Copying Resource Files ... ...");
+    progress.advance(50);
+    progress.advance(50);
+}
+
+void ClearPreviewFolder(model::TAppletAgent& agent)
+{
+    const std::filesystem::path preview = platform::GetPreviewFolder();
+    for (const std::string& name : agent.WorkingFiles)
+        platform::deleteFile(preview / name);
+    agent.WorkingFiles.clear();
+    platform::removeFolderIfEmpty(preview);
+}
+
+}  // namespace pictavo::publish

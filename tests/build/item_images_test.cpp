@@ -1,0 +1,128 @@
+#include "build/item_images.h"
+
+#include "build/bmp_codec.h"
+#include "support/pictures.h"
+#include "support/recording_progress.h"
+#include "support/user_error_of.h"
+#include "support/user_folders.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace pictavo::build {
+namespace {
+
+using testing::ElementsAre;
+using testing::IsEmpty;
+
+class ItemImages : public testing::Test {
+protected:
+    ItemImages() { agent.ResetToDefaults(); }
+
+    void addItem(const std::string& path)
+    {
+        model::TItemData item = model::TAppletAgent::NewItemData();
+        item.OriginalImagePath = path;
+        item.Level = "0";
+        agent.Items.push_back(item);
+        outline = model::rebuildOutline(agent.Items);
+    }
+
+    test::UserFolders user;
+    test::TempDir originals;
+    model::TAppletAgent agent;
+    model::Outline outline;
+    test::RecordingProgress progress;
+};
+
+TEST_F(ItemImages, MakesThumbnailsThenLargePicturesAndStagesEach)
+{
+    test::writeJpeg(originals / "Beach.JPEG", test::coordinatePicture(1000, 500), test::JpegKind::Rgb);
+    test::writeBytes(originals / "b.bmp", encodeBmp(test::coordinatePicture(40, 30)));
+    addItem("  " + (originals / "Beach.JPEG").string() + " ");
+    addItem((originals / "missing.jpg").string());
+    addItem((originals / "b.bmp").string());
+    agent.Items[1].ThumbImageName = "old_t.jpg";
+
+    ProcessItemImages(agent, outline, progress);
+
+    EXPECT_EQ(outline.caption(1), "Beach.JPEG");
+    EXPECT_EQ(outline.caption(2), "Warning: Original image not found.");
+    EXPECT_EQ(outline.caption(3), "b.bmp");
+    EXPECT_EQ(agent.Items[0].ThumbImageName, "p0_t.jpg");
+    EXPECT_EQ(agent.Items[0].LargeImageName, "p0_l.jpg");
+    EXPECT_EQ(agent.Items[1].ThumbImageName, "old_t.jpg");
+    EXPECT_EQ(agent.Items[1].LargeImageName, "");
+    EXPECT_EQ(agent.Items[2].ThumbImageName, "p2_t.bmp");
+    EXPECT_THAT(agent.WorkingFiles, ElementsAre("p0_t.jpg", "p2_t.bmp", "p0_l.jpg", "p2_l.bmp"));
+    EXPECT_THAT(test::folderListing(user.previewFolder()), ElementsAre("p0_l.jpg", "p0_t.jpg", "p2_l.bmp", "p2_t.bmp"));
+    EXPECT_THAT(test::folderListing(user.tempFolder()), IsEmpty());
+
+    const Image thumb = test::decodeFile(user.previewFolder() / "p0_t.jpg");
+    EXPECT_EQ(thumb.width, 133);
+    EXPECT_EQ(thumb.height, 75);
+    const Image large = test::decodeFile(user.previewFolder() / "p2_l.bmp");
+    EXPECT_EQ(large.width, 667);
+    EXPECT_EQ(large.height, 375);
+
+    // Each pass has the node count as maximum and steps once per made picture.
+    EXPECT_THAT(progress.calls, ElementsAre("maximum 4", "hint Processing images ...", "busy on", "reset", "hint ",
+                                            "busy off", "maximum 4", "hint Processing large images ...", "busy on",
+                                            "reset", "hint ", "busy off"));
+    EXPECT_EQ(progress.steps, 4);
+}
+
+TEST_F(ItemImages, AGifOriginalGivesGifPictures)
+{
+    test::writeGif(originals / "anim.gif", 2, 2, {Rgb{255, 0, 0}, Rgb{0, 0, 255}},
+                   {test::GifFrame{0, 0, 2, 2, false, {}, -1, {0, 1, 1, 0}}});
+    addItem((originals / "anim.gif").string());
+    ProcessItemImages(agent, outline, progress);
+    EXPECT_EQ(agent.Items[0].ThumbImageName, "p0_t.gif");
+    EXPECT_EQ(agent.Items[0].LargeImageName, "p0_l.gif");
+    const Image thumb = test::decodeFile(user.previewFolder() / "p0_t.gif");
+    EXPECT_EQ(thumb.width, 133);
+    EXPECT_EQ(thumb.at(0, 0), (Rgb{255, 0, 0}));
+    EXPECT_EQ(thumb.at(132, 0), (Rgb{0, 0, 255}));
+}
+
+TEST_F(ItemImages, TheFirstFailureStopsTheBuildWithItsMessage)
+{
+    test::writeBytes(originals / "a.bmp", encodeBmp(test::coordinatePicture(4, 4)));
+    test::writeBytes(originals / "b.png", "png");
+    test::writeBytes(originals / "c.jpg", "not a jpeg");
+    addItem((originals / "a.bmp").string());
+
+    struct Case {
+        const char* field;
+        const char* value;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"thumbImageWidth", "0", "The thumbnail size 0 x 75 has no area: width and height must be at least 1 pixel."},
+        {"largeImageHeight", "-5",
+         "The large image size 667 x -5 has no area: width and height must be at least 1 pixel."},
+        {"thumbImageHeight", "7.5", "'7.5' is not a valid integer value"},
+    };
+    for (const Case& c : cases) {
+        model::TAppletAgent fresh;
+        fresh.ResetToDefaults();
+        fresh.Items = agent.Items;
+        fresh.AppletData.field(model::TAppletData::fieldPosition(c.field)) = c.value;
+        EXPECT_EQ(test::userErrorOf([&] { ProcessItemImages(fresh, outline, progress); }), c.message);
+    }
+
+    addItem((originals / "b.png").string());
+    EXPECT_EQ(test::userErrorOf([&] { ProcessItemImages(agent, outline, progress); }),
+              "Unknown picture file extension (.png)");
+    EXPECT_EQ(agent.Items[0].ThumbImageName, "p0_t.bmp");  // made before the failure, and kept
+    EXPECT_EQ(agent.Items[0].LargeImageName, "");
+
+    agent.Items.pop_back();
+    addItem((originals / "c.jpg").string());
+    EXPECT_EQ(test::userErrorOf([&] { ProcessItemImages(agent, outline, progress); }),
+              "The picture " + (originals / "c.jpg").string() + " cannot be read: Not a JPEG file: starts with 0x6e 0x6f.");
+}
+
+}  // namespace
+}  // namespace pictavo::build

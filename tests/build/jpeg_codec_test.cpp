@@ -1,0 +1,120 @@
+#include "build/jpeg_codec.h"
+#include "build/picture_decoder.h"
+
+#include "platform/file_reader.h"
+#include "support/pictures.h"
+#include "support/temp_dir.h"
+#include "support/user_error_of.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+
+namespace pictavo::build {
+namespace {
+
+using test::JpegKind;
+
+bool near(Rgb a, Rgb b, int tolerance = 6)
+{
+    return std::abs(a.red - b.red) <= tolerance && std::abs(a.green - b.green) <= tolerance &&
+           std::abs(a.blue - b.blue) <= tolerance;
+}
+
+Image halves(int w, int h, Rgb left, Rgb right)
+{
+    Image image(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.set(x, y, x < w / 2 ? left : right);
+    return image;
+}
+
+TEST(JpegCodec, DecodesEveryColourModelToRgb)
+{
+    test::TempDir dir;
+    struct Case {
+        JpegKind kind;
+        Rgb left, right;
+        Rgb expectLeft, expectRight;
+    };
+    const Case cases[] = {
+        {JpegKind::Rgb, {200, 30, 40}, {10, 90, 220}, {200, 30, 40}, {10, 90, 220}},
+        {JpegKind::Progressive, {200, 30, 40}, {10, 90, 220}, {200, 30, 40}, {10, 90, 220}},
+        {JpegKind::Grey, {0, 60, 0}, {0, 200, 0}, {60, 60, 60}, {200, 200, 200}},
+        {JpegKind::AdobeCmyk, {250, 20, 30}, {40, 128, 250}, {250, 20, 30}, {40, 128, 250}},
+    };
+    for (const Case& c : cases) {
+        const std::filesystem::path path = dir / "original.jpg";
+        test::writeJpeg(path, halves(64, 32, c.left, c.right), c.kind);
+        const Image image = test::decodeFile(path);
+        ASSERT_EQ(image.width, 64);
+        ASSERT_EQ(image.height, 32);
+        EXPECT_TRUE(near(image.at(8, 16), c.expectLeft)) << int(c.kind);
+        EXPECT_TRUE(near(image.at(56, 16), c.expectRight)) << int(c.kind);
+    }
+}
+
+TEST(JpegCodec, DecodesAtTheSmallestScaleThatCoversTheSizeAskedFor)
+{
+    test::TempDir dir;
+    test::writeJpeg(dir / "big.jpg", test::flatPicture(800, 600, Rgb{90, 120, 150}), JpegKind::Rgb);
+    struct Case {
+        int minWidth, minHeight, width, height;
+    };
+    for (const Case c : {Case{133, 100, 200, 150}, Case{100, 75, 100, 75}, Case{101, 75, 200, 150},
+                         Case{667, 500, 700, 525}, Case{800, 600, 800, 600}}) {
+        auto decoder = openJpeg(platform::readWholeFile(dir / "big.jpg"), "big.jpg");
+        const Image image = decoder->decode(c.minWidth, c.minHeight);
+        EXPECT_EQ(image.width, c.width) << c.minWidth;
+        EXPECT_EQ(image.height, c.height) << c.minWidth;
+        EXPECT_TRUE(near(image.at(image.width / 2, image.height / 2), Rgb{90, 120, 150}));
+    }
+}
+
+TEST(JpegCodec, WritesBaselineColourAtQualityNinety)
+{
+    test::TempDir dir;
+    const std::string bytes = encodeJpeg(test::flatPicture(40, 20, Rgb{0, 0, 0}));
+    test::writeBytes(dir / "out.jpg", bytes);
+
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    jpeg_read_header(&info, TRUE);
+    EXPECT_EQ(info.num_components, 3);
+    EXPECT_EQ(info.jpeg_color_space, JCS_YCbCr);
+    EXPECT_FALSE(info.progressive_mode);
+    // Quality 90 scales the standard luminance table by 20 %: its first entry 16 becomes 3.
+    ASSERT_NE(info.quant_tbl_ptrs[0], nullptr);
+    EXPECT_EQ(info.quant_tbl_ptrs[0]->quantval[0], 3);
+    jpeg_destroy_decompress(&info);
+}
+
+TEST(JpegCodec, BadFilesRaiseTheCodecsMessageAndNeverEndTheProcess)
+{
+    test::TempDir dir;
+    test::writeJpeg(dir / "good.jpg", test::coordinatePicture(256, 256), JpegKind::Rgb);
+    const std::string good = platform::readWholeFile(dir / "good.jpg");
+
+    EXPECT_EQ(test::userErrorOf([] { openJpeg("\x89PNG\r\n", "x.jpg"); }),
+              "The picture x.jpg cannot be read: Not a JPEG file: starts with 0x89 0x50.");
+    EXPECT_EQ(test::userErrorOf([] { openJpeg("", "x.jpg"); }),
+              "The picture x.jpg cannot be read: Empty input file.");
+    EXPECT_NE(test::userErrorOf([&] { openJpeg(good.substr(0, 100), "x.jpg"); }), "<no error>");
+
+    // Cut inside the picture data: a partial picture, as viewers show it.
+    auto decoder = openJpeg(good.substr(0, good.size() / 2), "x.jpg");
+    EXPECT_EQ(decoder->decode(256, 256).width, 256);
+
+    // Corrupt the data after the header: an error or a picture, never a crash.
+    std::string corrupt = good;
+    for (std::size_t i = corrupt.size() / 2; i < corrupt.size() - 2; i += 7)
+        corrupt[i] = static_cast<char>(0xFF);
+    test::userErrorOf([&] { openJpeg(corrupt, "x.jpg")->decode(256, 256); });
+}
+
+}  // namespace
+}  // namespace pictavo::build

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "build/image.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace pictavo::test {
+
+// A picture whose every pixel tells its own column and row (up to 4095):
+// red and green hold their low bytes, blue their high nibbles.
+build::Image coordinatePicture(int width, int height);
+int columnOf(build::Rgb c);
+int rowOf(build::Rgb c);
+
+// The source columns and rows that reach a picture made from a coordinate picture.
+std::set<int> columnsIn(const build::Image& image);
+std::set<int> rowsIn(const build::Image& image);
+
+build::Image flatPicture(int width, int height, build::Rgb colour);
+
+// Little-endian byte writers for hand-made files.
+void put16(std::string& out, std::uint32_t value);
+void put32(std::string& out, std::uint32_t value);
+
+// A BMP file: file header, a DIB header of headerSize bytes (12 core, 40 info,
+// 108 V4, 124 V5 ...), then `extra` (masks or palette) and the pixel data.
+struct BmpSpec {
+    std::uint32_t headerSize = 40;
+    std::int32_t width = 1;
+    std::int32_t height = 1;
+    int bits = 24;
+    std::uint32_t compression = 0;
+    std::uint32_t coloursUsed = 0;
+    std::vector<std::uint32_t> masks;  // written into a V4/V5 header
+    std::string extra;
+    std::string data;
+};
+std::string bmpFile(const BmpSpec& spec);
+
+// A JPEG original written with libjpeg in the given colour space.
+enum class JpegKind { Rgb, Grey, AdobeCmyk, Progressive };
+void writeJpeg(const std::filesystem::path& path, const build::Image& image, JpegKind kind);
+
+// A GIF original written with giflib from frames of palette indices.
+struct GifFrame {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool interlaced = false;
+    std::vector<build::Rgb> localColours;  // empty: the global map
+    int transparentIndex = -1;
+    std::vector<std::uint8_t> indices;  // rows top to bottom
+};
+void writeGif(const std::filesystem::path& path, int screenWidth, int screenHeight,
+              const std::vector<build::Rgb>& globalColours, const std::vector<GifFrame>& frames);
+
+// Decodes a file with the system's own codec libraries and our BMP reader.
+build::Image decodeFile(const std::filesystem::path& path);
+
+}  // namespace pictavo::test
