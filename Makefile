@@ -4,7 +4,7 @@ BUILD_DIR ?= out
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test sanitize clean
+.PHONY: all deps configure build test sanitize bench clean
 
 all: build
 
@@ -19,6 +19,10 @@ build: configure
 
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# Benchmarks print their figures; they are no tests.
+bench: build
+	@$(BUILD_DIR)/bench/picture_bench
 
 # The tests again in a Debug build, under AddressSanitizer and UBSan.
 sanitize: deps

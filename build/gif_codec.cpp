@@ -49,13 +49,6 @@ public:
         checkPictureSize(m_name, m_width, m_height);
     }
 
-    ~GifDecoder() override
-    {
-        int ignored = 0;
-        if (m_gif)
-            DGifCloseFile(m_gif, &ignored);
-    }
-
     // Only the first frame of an animation is used; what it does not cover,
     // and its transparent colour, come out white.
     Image decode(int, int) override
@@ -142,7 +135,20 @@ private:
     std::string m_bytes;
     std::string m_name;
     MemoryInput m_input{&m_bytes, 0};
-    GifFileType* m_gif = nullptr;
+    // Closes the file however the decoder ends, also when its constructor throws.
+    struct OpenFile {
+        GifFileType* gif = nullptr;
+        OpenFile() = default;
+        OpenFile(const OpenFile&) = delete;
+        OpenFile& operator=(const OpenFile&) = delete;
+        ~OpenFile()
+        {
+            int ignored = 0;
+            if (gif)
+                DGifCloseFile(gif, &ignored);
+        }
+    } m_file;
+    GifFileType*& m_gif = m_file.gif;
     int m_transparent = -1;
 };
 

@@ -171,12 +171,6 @@ public:
         m_cmyk = space == JCS_CMYK || space == JCS_YCCK;
     }
 
-    ~JpegDecoder() override
-    {
-        if (m_session.created)
-            jpeg_destroy_decompress(&m_session.info);
-    }
-
     Image decode(int minWidth, int minHeight) override
     {
         // The smallest DCT scale whose picture still covers the size asked for.
@@ -235,9 +229,22 @@ private:
         return rgb;
     }
 
+    // Destroys the codec's state however the decoder ends, also when its
+    // constructor throws.
+    struct OwnedSession : DecodeSession {
+        OwnedSession() : DecodeSession{} {}
+        ~OwnedSession()
+        {
+            if (created)
+                jpeg_destroy_decompress(&info);
+        }
+        OwnedSession(const OwnedSession&) = delete;
+        OwnedSession& operator=(const OwnedSession&) = delete;
+    };
+
     std::string m_bytes;
     std::string m_name;
-    DecodeSession m_session{};
+    OwnedSession m_session;
     bool m_cmyk = false;
 };
 
