@@ -9,7 +9,7 @@
 namespace pictavo::build {
 namespace {
 
-using test::BmpSpec;
+using test::BmpLayout;
 using test::put16;
 using test::put32;
 
@@ -73,7 +73,7 @@ TEST(BmpCodec, ReadsTheVariantsPeopleHave)
 {
     struct Case {
         const char* what;
-        BmpSpec spec;
+        BmpLayout layout;
         int width;
         std::vector<Rgb> pixels;
     };
@@ -104,7 +104,7 @@ TEST(BmpCodec, ReadsTheVariantsPeopleHave)
          {{16, 32, 48}}},
     };
     for (const Case& c : cases)
-        expectPixels(decodeBmp(test::bmpFile(c.spec)), c.width, c.pixels, c.what);
+        expectPixels(decodeBmp(test::bmpFile(c.layout)), c.width, c.pixels, c.what);
 }
 
 TEST(BmpCodec, ReadsRunLengthEncodedBitmaps)
@@ -112,17 +112,17 @@ TEST(BmpCodec, ReadsRunLengthEncodedBitmaps)
     const std::string pal4 = bgrPalette({black, red, green, blue});
     // RLE8, 4 x 3, bottom-up: run of 3 reds, end of line; absolute run 2 3 1
     // (padded), end of line; delta (1, 0), run of 9 greens cut at the edge.
-    BmpSpec rle8{40, 4, 3, 8, 1, 4, {}, pal4,
+    BmpLayout rle8{40, 4, 3, 8, 1, 4, {}, pal4,
                  std::string("\x03\x01\x00\x00" "\x00\x03\x02\x03\x01\x00" "\x00\x00" "\x00\x02\x01\x00\x09\x02", 18)};
     expectPixels(decodeBmp(test::bmpFile(rle8)), 4, {white, green, green, green, green, blue, red, white, red, red, red, white},
                  "RLE8");
 
     // RLE4, 5 x 1: run of 5 alternating blue, red; end of bitmap.
-    BmpSpec rle4{40, 5, 1, 4, 2, 4, {}, pal4, std::string("\x05\x31\x00\x01", 4)};
+    BmpLayout rle4{40, 5, 1, 4, 2, 4, {}, pal4, std::string("\x05\x31\x00\x01", 4)};
     expectPixels(decodeBmp(test::bmpFile(rle4)), 5, {blue, red, blue, red, blue}, "RLE4");
 
     // Data that ends early leaves the rest white; deltas past the top stop it.
-    BmpSpec cut{40, 2, 2, 8, 1, 4, {}, pal4, std::string("\x01\x01\x00\x02\x00\x09\x02\x02", 8)};
+    BmpLayout cut{40, 2, 2, 8, 1, 4, {}, pal4, std::string("\x01\x01\x00\x02\x00\x09\x02\x02", 8)};
     expectPixels(decodeBmp(test::bmpFile(cut)), 2, {white, white, red, white}, "cut short");
 }
 

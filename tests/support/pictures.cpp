@@ -63,36 +63,36 @@ void put32(std::string& out, std::uint32_t value)
     put16(out, value >> 16);
 }
 
-std::string bmpFile(const BmpSpec& spec)
+std::string bmpFile(const BmpLayout& layout)
 {
     std::string header;
-    put32(header, spec.headerSize);
-    if (spec.headerSize == 12) {
-        put16(header, static_cast<std::uint32_t>(spec.width));
-        put16(header, static_cast<std::uint32_t>(spec.height));
+    put32(header, layout.headerSize);
+    if (layout.headerSize == 12) {
+        put16(header, static_cast<std::uint32_t>(layout.width));
+        put16(header, static_cast<std::uint32_t>(layout.height));
         put16(header, 1);
-        put16(header, static_cast<std::uint32_t>(spec.bits));
+        put16(header, static_cast<std::uint32_t>(layout.bits));
     } else {
-        put32(header, static_cast<std::uint32_t>(spec.width));
-        put32(header, static_cast<std::uint32_t>(spec.height));
+        put32(header, static_cast<std::uint32_t>(layout.width));
+        put32(header, static_cast<std::uint32_t>(layout.height));
         put16(header, 1);
-        put16(header, static_cast<std::uint32_t>(spec.bits));
-        put32(header, spec.compression);
-        put32(header, static_cast<std::uint32_t>(spec.data.size()));
+        put16(header, static_cast<std::uint32_t>(layout.bits));
+        put32(header, layout.compression);
+        put32(header, static_cast<std::uint32_t>(layout.data.size()));
         put32(header, 2835);
         put32(header, 2835);
-        put32(header, spec.coloursUsed);
+        put32(header, layout.coloursUsed);
         put32(header, 0);
-        for (std::uint32_t mask : spec.masks)
+        for (std::uint32_t mask : layout.masks)
             put32(header, mask);
-        header.resize(spec.headerSize, '\0');
+        header.resize(layout.headerSize, '\0');
     }
-    const std::uint32_t offset = static_cast<std::uint32_t>(14 + header.size() + spec.extra.size());
+    const std::uint32_t offset = static_cast<std::uint32_t>(14 + header.size() + layout.extra.size());
     std::string file = "BM";
-    put32(file, static_cast<std::uint32_t>(offset + spec.data.size()));
+    put32(file, static_cast<std::uint32_t>(offset + layout.data.size()));
     put32(file, 0);
     put32(file, offset);
-    return file + header + spec.extra + spec.data;
+    return file + header + layout.extra + layout.data;
 }
 
 void writeJpeg(const std::filesystem::path& path, const Image& image, JpegKind kind)

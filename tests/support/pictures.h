@@ -29,7 +29,7 @@ void put32(std::string& out, std::uint32_t value);
 
 // A BMP file: file header, a DIB header of headerSize bytes (12 core, 40 info,
 // 108 V4, 124 V5 ...), then `extra` (masks or palette) and the pixel data.
-struct BmpSpec {
+struct BmpLayout {
     std::uint32_t headerSize = 40;
     std::int32_t width = 1;
     std::int32_t height = 1;
@@ -40,7 +40,7 @@ struct BmpSpec {
     std::string extra;
     std::string data;
 };
-std::string bmpFile(const BmpSpec& spec);
+std::string bmpFile(const BmpLayout& layout);
 
 // A JPEG original written with libjpeg in the given colour space.
 enum class JpegKind { Rgb, Grey, AdobeCmyk, Progressive };
