@@ -1,10 +1,10 @@
-# The two commands of the README: `make test` and (once the command-line tool
-# exists) `make run`. Everything else is plumbing for them.
+# The two commands of the README: `make run` publishes the sample gallery,
+# `make test` runs every test. Everything else is plumbing for them.
 BUILD_DIR ?= out
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test sanitize bench clean
+.PHONY: all deps configure build run test sanitize bench clean
 
 all: build
 
@@ -16,6 +16,9 @@ configure: deps
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	@scripts/make-sample $(BUILD_DIR)/cli/pictavo-cli $(BUILD_DIR)/sample-gallery
 
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

@@ -89,11 +89,6 @@ std::string xmlText(std::string_view projectText)
     return out;
 }
 
-std::string imageReference(const TAppletData& applet, const std::string& name)
-{
-    return applet.pImageLeadingPathEnabled == "1" ? applet.pImageLeadingPath + name : name;
-}
-
 void appendWhitespace(pugi::xml_node parent, const char* text)
 {
     parent.append_child(pugi::node_pcdata).set_value(text);
@@ -126,6 +121,11 @@ std::string GalleryId(const TAppletData& applet)
 }
 
 std::string ConfigFileName(const TAppletData& applet) { return GalleryId(applet) + "config.xml"; }
+
+std::string imageReference(const TAppletData& applet, const std::string& name)
+{
+    return applet.pImageLeadingPathEnabled == "1" ? applet.pImageLeadingPath + name : name;
+}
 
 std::filesystem::path WriteFlashConfig(const model::TAppletAgent& agent,
                                        const std::filesystem::path& folder)

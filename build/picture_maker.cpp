@@ -5,13 +5,13 @@
 #include "build/gif_codec.h"
 #include "build/jpeg_codec.h"
 #include "build/picture_decoder.h"
+#include "model/value_encodings.h"
 #include "platform/file_reader.h"
 #include "platform/file_writer.h"
 #include "platform/folders.h"
 #include "platform/user_error.h"
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
 #include <stdexcept>
 
@@ -41,9 +41,7 @@ PictureFormat pictureFormatOf(const std::filesystem::path& original)
     std::string extension = original.extension().string();
     if (!extension.empty())
         extension.erase(0, 1);
-    std::string lower = extension;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string lower = model::lowerCase(extension);
     if (lower == "jpg" || lower == "jpeg")
         return PictureFormat::Jpeg;
     if (lower == "gif")

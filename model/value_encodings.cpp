@@ -44,6 +44,14 @@ std::string trimControl(std::string_view text)
     return std::string(text.substr(begin, end - begin));
 }
 
+std::string lowerCase(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
 std::string conversionErrorMessage(std::string_view text)
 {
     return "'" + std::string(text) + "' is not a valid integer value";
@@ -85,10 +93,7 @@ std::string ColorToHexText(Color color)
 
 Color HexTextToColor(std::string_view text)
 {
-    std::string lower(text);
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (lower == "transparent")
+    if (lowerCase(text) == "transparent")
         return Color{};
 
     const std::string composed =

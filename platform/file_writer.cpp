@@ -27,10 +27,13 @@ std::filesystem::path temporarySibling(const std::filesystem::path& target, unsi
 FileWriter::FileWriter(std::filesystem::path target) : m_target(std::move(target))
 {
     if (m_target.filename().empty())
-        throw UserError(ioErrorMessage(ENOENT));
+        throw UserError("Invalid filename");
     for (unsigned attempt = 0; m_fd < 0; ++attempt) {
         m_temp = temporarySibling(m_target, attempt);
         m_fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // A folder that does not exist names no place to create the file.
+        if (m_fd < 0 && (errno == ENOENT || errno == ENOTDIR))
+            throw UserError("Invalid filename");
         if (m_fd < 0 && (errno != EEXIST || attempt > 100))
             throwIoError(errno);
     }

@@ -4,8 +4,6 @@
 #include "platform/file_ops.h"
 #include "platform/folders.h"
 
-#include <algorithm>
-#include <cctype>
 
 namespace pictavo::publish {
 
@@ -13,10 +11,7 @@ namespace {
 
 std::string comparable(const std::filesystem::path& path)
 {
-    std::string text = model::trimControl(path.string());
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
+    return model::lowerCase(model::trimControl(path.string()));
 }
 
 }  // namespace

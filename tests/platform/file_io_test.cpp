@@ -90,10 +90,10 @@ TEST(FileWriter, AFailedWriteThrowsAndKeepsTheOldFile)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
-TEST(FileWriter, AMissingFolderIsFileNotFound)
+TEST(FileWriter, AMissingFolderIsAnInvalidFilename)
 {
     TempDir dir;
-    EXPECT_EQ(userErrorOf([&] { FileWriter writer(dir / "no-such-folder" / "a.txt"); }), "File not found");
+    EXPECT_EQ(userErrorOf([&] { FileWriter writer(dir / "no-such-folder" / "a.txt"); }), "Invalid filename");
 }
 
 }  // namespace

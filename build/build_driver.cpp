@@ -1,0 +1,92 @@
+#include "build/build_driver.h"
+
+#include "build/embedding_page.h"
+#include "build/flash_config.h"
+#include "build/item_images.h"
+#include "model/value_encodings.h"
+#include "platform/file_ops.h"
+#include "platform/folders.h"
+#include "publish/staging.h"
+
+#include <cctype>
+#include <vector>
+
+namespace pictavo::build {
+
+namespace {
+
+bool matchesAt(std::string_view text, std::size_t at, std::string_view part)
+{
+    if (part.empty() || at + part.size() > text.size())
+        return false;
+    for (std::size_t i = 0; i < part.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[at + i])) != std::tolower(static_cast<unsigned char>(part[i])))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+std::string replacePrefix(std::string_view link, std::string_view from, std::string_view to)
+{
+    // Where `to` already stands, `from` is part of it and stays.
+    std::vector<bool> protectedByte(link.size(), false);
+    for (std::size_t at = 0; at < link.size(); ++at)
+        if (matchesAt(link, at, to))
+            for (std::size_t i = at; i < at + to.size(); ++i)
+                protectedByte[i] = true;
+
+    std::string out;
+    std::size_t at = 0;
+    while (at < link.size()) {
+        if (matchesAt(link, at, from)) {
+            bool inside = true;
+            for (std::size_t i = at; i < at + from.size(); ++i)
+                inside = inside && protectedByte[i];
+            if (!inside) {
+                out += to;
+                at += from.size();
+                continue;
+            }
+        }
+        out += link[at++];
+    }
+    return out;
+}
+
+void PrepareItemLinks(model::TAppletAgent& agent, const model::Outline& outline)
+{
+    const model::TAppletData& applet = agent.AppletData;
+    const bool replace = !model::trimControl(applet.InternalUse_RootDir_Remote).empty() &&
+                         !model::trimControl(applet.InternalUse_RootDir_Local).empty();
+    const bool localChosen = applet.InternalUse_RootDir_Local_Checked == "1";
+    const std::string& from = localChosen ? applet.InternalUse_RootDir_Remote : applet.InternalUse_RootDir_Local;
+    const std::string& to = localChosen ? applet.InternalUse_RootDir_Local : applet.InternalUse_RootDir_Remote;
+    for (std::size_t n = 0; n < agent.Items.size(); ++n) {
+        model::TItemData& item = agent.Items[n];
+        item.Level = std::to_string(outline.depth(static_cast<int>(n) + 1) - 1);
+        if (replace)
+            item.Link = replacePrefix(item.Link, from, to);
+    }
+}
+
+void BuildGallery(model::TAppletAgent& agent, model::Outline& outline, const std::filesystem::path& pagePath,
+                  model::ProgressReporter& progress)
+{
+    model::ProgressScope scope(progress, "Making HTML Codes ... ...");
+    ProcessItemImages(agent, outline, progress);
+    PrepareItemLinks(agent, outline);
+
+    // The player's height is parsed before any file of this step is written.
+    model::parseInteger(agent.AppletData.largeImageHeight);
+    model::parseInteger(agent.AppletData.thumbImageHeight);
+    agent.LinkedFiles[3].FileName = ConfigFileName(agent.AppletData);
+
+    const std::filesystem::path config = WriteFlashConfig(agent, platform::GetTempFolder());
+    publish::StageFile(agent, config);
+    platform::deleteFile(config);
+
+    WriteEmbeddingPage(agent, pagePath);
+}
+
+}  // namespace pictavo::build

@@ -1,0 +1,56 @@
+#include "cli/terminal_progress.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace pictavo::cli {
+
+TerminalProgress::TerminalProgress() : m_terminal(::isatty(STDERR_FILENO) == 1) {}
+
+TerminalProgress::~TerminalProgress()
+{
+    if (m_drawn)
+        std::fputs("\r\033[K", stderr);
+}
+
+void TerminalProgress::setHint(const std::string& text)
+{
+    m_hint = text;
+    draw();
+}
+
+void TerminalProgress::setMaximum(int maximum)
+{
+    m_maximum = maximum;
+    draw();
+}
+
+void TerminalProgress::advance(int by)
+{
+    m_position += by;
+    draw();
+}
+
+void TerminalProgress::resetPosition()
+{
+    m_position = 0;
+    draw();
+}
+
+void TerminalProgress::draw()
+{
+    if (!m_terminal)
+        return;
+    if (m_hint.empty()) {
+        if (m_drawn)
+            std::fputs("\r\033[K", stderr);
+        m_drawn = false;
+        return;
+    }
+    const int percent = m_maximum > 0 ? 100 * m_position / m_maximum : 0;
+    std::fprintf(stderr, "\r\033[K%s %3d%%", m_hint.c_str(), percent);
+    std::fflush(stderr);
+    m_drawn = true;
+}
+
+}  // namespace pictavo::cli

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "model/progress.h"
+
+#include <string>
+
+namespace pictavo::cli {
+
+// Shows the hint and a percentage on one line of standard error, and only
+// when standard error is a terminal.
+class TerminalProgress : public model::ProgressReporter {
+public:
+    TerminalProgress();
+    ~TerminalProgress() override;
+    void setHint(const std::string& text) override;
+    void setBusy(bool) override {}
+    void setMaximum(int maximum) override;
+    void advance(int by) override;
+    void resetPosition() override;
+
+private:
+    void draw();
+
+    bool m_terminal;
+    std::string m_hint;
+    int m_maximum = 100;
+    int m_position = 0;
+    bool m_drawn = false;
+};
+
+}  // namespace pictavo::cli

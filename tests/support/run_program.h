@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pictavo::test {
+
+struct ProgramResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs a program with the test's environment and collects what it printed.
+ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args);
+
+}  // namespace pictavo::test
