@@ -7,12 +7,15 @@
 #include "model/product.h"
 #include "model/value_encodings.h"
 #include "platform/file_ops.h"
+#include "platform/preview_server.h"
 #include "platform/user_error.h"
 #include "publish/preview.h"
 #include "publish/save_all.h"
 #include "publish/staging.h"
 
+#include <csignal>
 #include <cstdio>
+#include <pthread.h>
 #include <filesystem>
 #include <iostream>
 #include <stdexcept>
@@ -31,7 +34,7 @@ constexpr const char* usageText =
     "  pictavo-cli new PROJECT [IMAGE...]             default project + images as top-level items, saved\n"
     "  pictavo-cli set PROJECT [--item N] FIELD=VALUE...   change fields, then save\n"
     "  pictavo-cli show PROJECT                       print the parameters and the items\n"
-    "  pictavo-cli preview PROJECT                    build the preview; print its page\n"
+    "  pictavo-cli preview PROJECT [--serve]          build the preview; print (or serve) its address\n"
     "  pictavo-cli --help | --version\n"
     "\n"
     "Saving publishes: the page, the player files, the configuration, the pictures and the\n"
@@ -248,12 +251,41 @@ int showCommand(const std::vector<std::string>& args)
 
 int previewCommand(const std::vector<std::string>& args)
 {
-    if (args.size() != 1)
-        throw UsageError("preview takes one project file");
+    std::string project;
+    bool serve = false;
+    for (const std::string& arg : args) {
+        if (arg == "--serve")
+            serve = true;
+        else if (project.empty())
+            project = arg;
+        else
+            throw UsageError("preview takes one project file");
+    }
+    if (project.empty())
+        throw UsageError("preview needs a project file");
+
+    // Interruptions are awaited below, not delivered to whichever thread runs.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    if (serve)
+        pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
     TerminalProgress progress;
     Project p;
-    load(p, args[0], progress);
-    std::cout << publish::BuildPreview(p.agent, p.outline, progress).string() << "\n";
+    load(p, project, progress);
+    const std::filesystem::path page = publish::BuildPreview(p.agent, p.outline, progress);
+    if (!serve) {
+        std::cout << page.string() << "\n";
+        return 0;
+    }
+    PreviewCleaner cleaner(p.agent);
+    platform::PreviewServer server(page.parent_path());
+    std::cout << server.address(page.filename().string()) << std::endl;
+    std::cerr << "pictavo-cli: serving the preview until interrupted (Ctrl+C)\n";
+    int received = 0;
+    sigwait(&stopSignals, &received);
     return 0;
 }
 
