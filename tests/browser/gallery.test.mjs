@@ -21,6 +21,8 @@ before(async () => {
     ]);
     publishGallery('broken', { enableAutoPlay: '0' });
     fs.rmSync(path.join(root, 'broken', 'gallery1config.xml'));
+    publishGallery('holes', { enableAutoPlay: '0' });
+    fs.rmSync(path.join(root, 'holes', 'p1_l.jpg'));
     fs.writeFileSync(path.join(root, 'target.html'), '<title>Target</title><p>target page</p>');
     server = await startServer();
     base = `http://127.0.0.1:${server.address().port}`;
@@ -153,6 +155,16 @@ describe('a published gallery', () => {
 });
 
 describe('a gallery that cannot play', () => {
+    test('shows a quiet placeholder for a missing picture', async () => {
+        const page = await open(`${base}/holes/gallery.html#2`);
+        await page.waitForSelector('#gallery1.pictavo-stage');
+        await page.waitForSelector('.pictavo-placeholder', { state: 'visible' });
+        assert.equal(await page.locator('.pictavo-placeholder').textContent(), 'Picture not available');
+        await page.getByRole('button', { name: 'Next picture' }).click();
+        await page.waitForSelector('.pictavo-placeholder', { state: 'hidden' });
+        await page.close();
+    });
+
     test('keeps its alternative picture and says why', async () => {
         const page = await open(`${base}/broken/gallery.html`);
         await page.waitForSelector('.pictavo-note');
