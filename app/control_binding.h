@@ -1,0 +1,29 @@
+#pragma once
+
+#include "model/applet_agent.h"
+#include "model/control_binding.h"
+
+#include <QString>
+#include <string>
+
+class QWidget;
+
+// The value transfer between the panels' controls (found by object name
+// below a root widget) and the agent's records, by the one binding table.
+
+QString projectTextToQString(const std::string& bytes);
+
+// The text of a control's state: trimmed text, a spin box's integer (its
+// range's lower end when the typed text is not an integer), "1"/"0",
+// six upper-case hexadecimal digits.
+std::string ControlToText(QWidget* control, const pictavo::model::FieldBinding& binding);
+
+// Sets a control from text: spin boxes clamp into their range, check boxes
+// and option buttons are checked exactly by "1". A value that is not an
+// integer or not hexadecimal throws the conversion error.
+void TextToControl(const std::string& text, QWidget* control, const pictavo::model::FieldBinding& binding);
+
+void StoreGalleryControls(QWidget* root, pictavo::model::TAppletAgent& agent);
+void ShowGalleryControls(QWidget* root, const pictavo::model::TAppletAgent& agent);
+void StoreItemControls(QWidget* root, pictavo::model::TAppletAgent& agent, int index);
+void ShowItemControls(QWidget* root, const pictavo::model::TAppletAgent& agent, int index);

@@ -1,0 +1,31 @@
+#include "help_window.h"
+
+#include <QCloseEvent>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+TfrmHelp::TfrmHelp(QWidget* parent) : QWidget(parent, Qt::Tool)
+{
+    setObjectName("frmHelp");
+    setWindowTitle(tr("Help"));
+    m_browser = new QTextBrowser(this);
+    m_browser->setObjectName("WebBrowser1");
+    m_browser->setOpenExternalLinks(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_browser);
+    resize(402, 428);
+}
+
+void TfrmHelp::navigate(const QUrl& address)
+{
+    m_browser->setSource(address);
+    show();
+    raise();
+}
+
+void TfrmHelp::closeEvent(QCloseEvent* event)
+{
+    hide();
+    event->ignore();
+}

@@ -1,0 +1,34 @@
+// pictavo: the editor.
+
+#include "dialogs.h"
+#include "file_association.h"
+#include "main_form.h"
+#include "model/value_encodings.h"
+
+#include <QApplication>
+#include <QStringList>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Spinmora");
+
+    QtDialogs dialogs;
+    TMainForm form(dialogs);
+    dialogs.setOwner(&form);
+    RegisterFileAssociation(QApplication::applicationFilePath());
+    form.show();
+
+    // A project path with blanks may arrive as several arguments: join them again.
+    QString joined;
+    for (const QString& argument : QApplication::arguments().mid(1))
+        joined += argument + ' ';
+    const QString project =
+        QString::fromStdString(pictavo::model::trimControl(joined.toStdString()));
+    if (!project.isEmpty()) {
+        form.setModified(false);
+        // A project that cannot be opened says why: its message is shown.
+        form.runCommand([&form, &project] { form.OpenProjectFile(project); });
+    }
+    return application.exec();
+}

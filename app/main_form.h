@@ -1,0 +1,122 @@
+#pragma once
+
+#include "model/applet_agent.h"
+#include "status_progress.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class Dialogs;
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QTabWidget;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TfrmHelp;
+
+namespace pictavo::platform {
+class PreviewServer;
+}
+
+// The editor's one window: the item tree, the parameter panels, the
+// project commands, and the window state they turn on.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TMainForm(Dialogs& dialogs, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Project commands.
+    void New1Click();
+    void Open1Click();
+    void OpenProjectFile(const QString& fileName);
+    void Save1Click();
+    void Save2Click();
+    void Exit1Click();
+    void Preview1Click();
+    void Topic1Click();
+    void ViewSample1Click();
+    void Homepage1Click();
+    void ContactUs1Click();
+    void About1Click();
+    void ToolBar1Click();
+    void StatusBar2Click();
+
+    // Context help for a help button's tag.
+    void SpeedButton1Click(int tag);
+    static QString helpPage(int tag);
+    static QString PathToFileUrl(const QString& path);
+
+    void LoadRecentFiles();
+
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified);
+    QString projectFileName() const { return m_projectFileName; }
+    pictavo::model::TAppletAgent& agent() { return m_agent; }
+    TfrmHelp* helpWindow() const { return m_help; }
+
+    // Runs a command; a failure is shown in the error box and leaves nothing
+    // busy-looking.
+    void runCommand(const std::function<void()>& command);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void buildTree();
+    void buildPanels();
+    QWidget* buildScriptTab();
+    QWidget* buildScriptMoreTab();
+    QWidget* buildPathTab();
+    QWidget* buildItemTab();
+    void connectPanels();
+    void watchHint(QWidget* control);
+
+    bool FormCloseQuery();
+    bool savePrompt();
+    void storePanels();
+    void saveAll(const QString& fileName);
+    void startEmptyTree();
+    void addOutlineNodes(const pictavo::model::Outline& outline);
+    pictavo::model::Outline outlineFromTree() const;
+    void applyCaptions(const pictavo::model::Outline& outline);
+    int absoluteIndex(QTreeWidgetItem* node) const;
+    bool loadProject(const QString& fileName);
+    void UpdatePanelLayout();
+    void spnedtApWidthChange();
+    void pnlApBgClrClick(QWidget* panel);
+    void CheckSeparatorFree(QWidget* control);
+    void RecentFileClick(QAction* entry);
+    void openServed(std::unique_ptr<pictavo::platform::PreviewServer>& server, const QString& folder,
+                    const QString& page);
+
+    Dialogs& m_dialogs;
+    pictavo::model::TAppletAgent m_agent;
+    bool m_modified = false;
+    QString m_projectFileName;
+    QTreeWidgetItem* m_currentItemNode = nullptr;
+    bool m_treeRebuilding = false;
+    int m_lastLayoutIndex = -2009;
+
+    QToolBar* m_toolBar = nullptr;
+    QTreeWidget* m_tree = nullptr;
+    QTabWidget* m_pages = nullptr;
+    QLabel* m_hint = nullptr;
+    QProgressBar* m_progressBar = nullptr;
+    QMenu* m_recentMenu = nullptr;
+    QAction* m_save = nullptr;
+    QAction* m_toolBarToggle = nullptr;
+    QAction* m_statusBarToggle = nullptr;
+    TfrmHelp* m_help = nullptr;
+    std::unique_ptr<StatusProgress> m_progress;
+    std::unique_ptr<pictavo::platform::PreviewServer> m_previewServer;
+    std::unique_ptr<pictavo::platform::PreviewServer> m_samplesServer;
+};

@@ -1,0 +1,448 @@
+#include "about_box.h"
+#include "colour_panel.h"
+#include "control_binding.h"
+#include "dialogs.h"
+#include "help_window.h"
+#include "main_form.h"
+#include "model/product.h"
+#include "platform/file_ops.h"
+#include "platform/folders.h"
+#include "platform/preview_server.h"
+#include "platform/user_error.h"
+#include "publish/preview.h"
+#include "publish/save_all.h"
+#include "publish/staging.h"
+#include "recent_files.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace model = pictavo::model;
+namespace platform = pictavo::platform;
+namespace publish = pictavo::publish;
+
+namespace {
+
+const QString ProjectFilter = QStringLiteral("Pictavo Files (*.tvgallery1)");
+const QString ApplicationTitle = QStringLiteral("Spinmora");
+
+QString folderText(const std::filesystem::path& folder) { return QString::fromStdString(folder.string()); }
+
+QString fromView(std::string_view view) { return QString::fromUtf8(view.data(), int(view.size())); }
+
+std::filesystem::path localPath(const QString& text) { return std::filesystem::path(text.toStdString()); }
+
+}  // namespace
+
+void TMainForm::runCommand(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const std::exception& e) {
+        // Nothing stays busy-looking after a failure.
+        m_progress->resetAll();
+        m_dialogs.showError(ApplicationTitle, QString::fromUtf8(e.what()));
+    }
+}
+
+void TMainForm::setModified(bool modified)
+{
+    // The Save button and menu item share one action, so they follow together.
+    m_modified = modified;
+    m_save->setEnabled(modified);
+}
+
+void TMainForm::spnedtApWidthChange() { setModified(true); }
+
+void TMainForm::pnlApBgClrClick(QWidget* panel)
+{
+    auto* swatch = static_cast<ColourPanel*>(panel);
+    if (const std::optional<QColor> chosen = m_dialogs.pickColour(swatch->colour()))
+        swatch->setColour(*chosen);
+    setModified(true);
+}
+
+void TMainForm::CheckSeparatorFree(QWidget* control)
+{
+    const QString separator = fromView(model::TAppletAgent::FieldSeparator);
+    auto* edit = qobject_cast<QLineEdit*>(control);
+    auto* combo = qobject_cast<QComboBox*>(control);
+    const QString text = edit ? edit->text() : combo ? combo->currentText() : QString();
+    if (!text.contains(separator))
+        return;
+    m_dialogs.warn(tr("The text can't include \"#$@\", it is used by system!"));
+    if (edit)
+        edit->clear();
+    else if (combo)
+        combo->setEditText(QString());
+}
+
+// The save prompt of New, Open and opening by name: false when the user
+// cancels the calling command.
+bool TMainForm::savePrompt()
+{
+    if (!m_modified)
+        return true;
+    switch (m_dialogs.askYesNoCancel(tr("Save changes to files?"))) {
+    case Dialogs::Answer::Cancel:
+        return false;
+    case Dialogs::Answer::Yes:
+        runCommand([this] { Save1Click(); });
+        return true;
+    case Dialogs::Answer::No:
+        break;
+    }
+    return true;
+}
+
+void TMainForm::storePanels()
+{
+    StoreGalleryControls(this, m_agent);
+    if (m_currentItemNode)
+        StoreItemControls(this, m_agent, absoluteIndex(m_currentItemNode) - 1);
+}
+
+// Saves and publishes into the folder of the chosen name, then relabels the
+// tree as the build left the captions.
+void TMainForm::saveAll(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    model::Outline outline = outlineFromTree();
+    try {
+        publish::SaveAllRequiredFiles(m_agent, outline, localPath(info.absolutePath()), info.fileName().toStdString(),
+                                      *m_progress);
+    } catch (...) {
+        applyCaptions(outline);
+        throw;
+    }
+    applyCaptions(outline);
+}
+
+void TMainForm::New1Click()
+{
+    if (!savePrompt())
+        return;
+    publish::ClearPreviewFolder(m_agent);
+    m_currentItemNode = nullptr;
+    m_projectFileName.clear();
+    startEmptyTree();
+    m_agent.ResetToDefaults();
+    ShowGalleryControls(this, m_agent);
+    setModified(false);
+}
+
+void TMainForm::Open1Click()
+{
+    if (!savePrompt())
+        return;
+    publish::ClearPreviewFolder(m_agent);
+    const QString chosen = m_dialogs.openFileName(folderText(platform::GetProjectsFolder()), ProjectFilter);
+    if (chosen.isEmpty())
+        return;
+    loadProject(chosen);
+}
+
+void TMainForm::OpenProjectFile(const QString& fileName)
+{
+    if (fileName.isEmpty())
+        return;
+    if (!savePrompt())
+        return;
+    publish::ClearPreviewFolder(m_agent);
+    loadProject(fileName);
+}
+
+// Reads the project and, only when it was read whole, shows it. A refused or
+// failing file leaves the current project exactly as it was, adds nothing to
+// the recent files and says why.
+bool TMainForm::loadProject(const QString& fileName)
+{
+    model::Outline outline;
+    if (m_agent.LoadProjectFile(localPath(fileName), outline, *m_progress) == model::LoadOutcome::Refused) {
+        m_dialogs.showError(tr("Error"), fromView(model::NotPictavoFileMessage));
+        return false;
+    }
+    m_treeRebuilding = true;
+    startEmptyTree();
+    m_treeRebuilding = true;
+    addOutlineNodes(outline);
+    m_currentItemNode = nullptr;
+    addRecentFile(fileName.toStdString());
+    LoadRecentFiles();
+    m_treeRebuilding = false;
+    ShowGalleryControls(this, m_agent);
+    m_projectFileName = fileName;
+    publish::StageResourceFiles(localPath(QFileInfo(fileName).absolutePath()), *m_progress);
+    m_tree->setCurrentItem(m_tree->topLevelItem(0));
+    UpdatePanelLayout();
+    setModified(false);
+    return true;
+}
+
+void TMainForm::Save1Click()
+{
+    storePanels();
+    if (!m_projectFileName.isEmpty()) {
+        saveAll(m_projectFileName);
+        setModified(false);
+        return;
+    }
+    const QString chosen = m_dialogs.saveFileName(folderText(platform::GetProjectsFolder()), ProjectFilter);
+    if (chosen.isEmpty())
+        return;
+    saveAll(chosen);
+    setModified(false);
+    m_projectFileName = chosen;
+}
+
+void TMainForm::Save2Click()
+{
+    // What the panels show is saved too, as Save does.
+    storePanels();
+    const QString chosen = m_dialogs.saveFileName(folderText(platform::GetProjectsFolder()), ProjectFilter);
+    if (chosen.isEmpty())
+        return;
+    saveAll(chosen);
+    m_projectFileName = chosen;
+}
+
+void TMainForm::Exit1Click() { close(); }
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    bool canClose = true;
+    runCommand([this, &canClose] { canClose = FormCloseQuery(); });
+    if (canClose)
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool TMainForm::FormCloseQuery()
+{
+    if (!m_modified) {
+        publish::ClearPreviewFolder(m_agent);
+        return true;
+    }
+    const Dialogs::Answer answer = m_dialogs.askYesNoCancel(tr("Save changes to files before Exit?"));
+    if (answer != Dialogs::Answer::Yes) {
+        publish::ClearPreviewFolder(m_agent);
+        return answer == Dialogs::Answer::No;
+    }
+    storePanels();
+    if (!m_projectFileName.isEmpty()) {
+        // A failed save keeps the window open.
+        bool saved = false;
+        runCommand([this, &saved] {
+            saveAll(m_projectFileName);
+            saved = true;
+        });
+        return saved;
+    }
+    const QString chosen = m_dialogs.saveFileName(QString(), ProjectFilter);
+    bool saved = false;
+    if (!chosen.isEmpty()) {
+        runCommand([this, &chosen, &saved] {
+            saveAll(chosen);
+            saved = true;
+        });
+    }
+    publish::ClearPreviewFolder(m_agent);
+    return saved;
+}
+
+void TMainForm::Preview1Click()
+{
+    if (m_tree->topLevelItem(0)->childCount() == 0) {
+        m_dialogs.showError(tr("Error"), fromView(publish::NoItemToBuildMessage));
+        return;
+    }
+    storePanels();
+    model::Outline outline = outlineFromTree();
+    std::filesystem::path page;
+    try {
+        page = publish::BuildPreview(m_agent, outline, *m_progress);
+    } catch (...) {
+        applyCaptions(outline);
+        throw;
+    }
+    applyCaptions(outline);
+    openServed(m_previewServer, folderText(page.parent_path()), QString::fromStdString(page.filename().string()));
+}
+
+// Pages that read their configuration are served over loopback: a browser
+// does not let a page from disk read it.
+void TMainForm::openServed(std::unique_ptr<platform::PreviewServer>& server, const QString& folder,
+                           const QString& page)
+{
+    if (!server)
+        server = std::make_unique<platform::PreviewServer>(localPath(folder));
+    m_dialogs.openInShell(QUrl(QString::fromStdString(server->address(page.toStdString()))));
+}
+
+void TMainForm::Topic1Click()
+{
+    m_dialogs.openInShell(QUrl::fromLocalFile(folderText(platform::GetProgramFolder()) + "help/index.html"));
+}
+
+void TMainForm::ViewSample1Click()
+{
+    openServed(m_samplesServer, folderText(platform::GetProgramFolder()) + "samples", "index.html");
+}
+
+void TMainForm::Homepage1Click() { m_dialogs.openInShell(QUrl(fromView(model::ProductPageAddress))); }
+
+void TMainForm::ContactUs1Click() { m_dialogs.openInShell(QUrl(fromView(model::SupportPageAddress))); }
+
+void TMainForm::About1Click()
+{
+    TformAbout about(m_dialogs, this);
+    m_dialogs.runModal(about);
+}
+
+void TMainForm::ToolBar1Click()
+{
+    m_toolBar->setVisible(!m_toolBar->isVisible());
+    m_toolBarToggle->setChecked(m_toolBar->isVisible());
+}
+
+void TMainForm::StatusBar2Click()
+{
+    statusBar()->setVisible(!statusBar()->isVisible());
+    m_statusBarToggle->setChecked(statusBar()->isVisible());
+}
+
+QString TMainForm::helpPage(int tag)
+{
+    static const char* const pages[] = {
+        "getting_started.htm",
+        "customizing_fl_script_script_general.htm",
+        "customizing_fl_script_script_large_image.htm",
+        "customizing_fl_script_script_thumb_image.htm",
+        "customizing_fl_script_script_autoplay.htm",
+        "customizing_fl_script_script_buttons.htm",
+        "customizing_fl_script_more_script_focused_box.htm",
+        "customizing_fl_script_more_script_description_box.htm",
+        "customizing_fl_item_general_original_image_path.htm",
+        "customizing_fl_item_general_link.htm",
+        "customizing_fl_item_general_image_title.htm",
+        "customizing_fl_item_general_description.htm",
+        "customizing_fl_script_path_path.htm",
+    };
+    return pages[tag >= 1 && tag <= 12 ? tag : 0];
+}
+
+QString TMainForm::PathToFileUrl(const QString& path) { return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded); }
+
+void TMainForm::SpeedButton1Click(int tag)
+{
+    const QString path = folderText(platform::GetProgramFolder()) + "help/" + helpPage(tag);
+    m_help->navigate(QUrl(PathToFileUrl(path)));
+}
+
+void TMainForm::LoadRecentFiles()
+{
+    const RecentSlots entries = readRecentSlots();
+    m_recentMenu->clear();
+    for (const std::string& slot : entries) {
+        if (slot.empty())
+            continue;
+        QAction* entry = m_recentMenu->addAction(QString::fromStdString(slot));
+        entry->setData(QString::fromStdString(slot));
+    }
+}
+
+void TMainForm::RecentFileClick(QAction* entry)
+{
+    const QString caption = entry->data().toString();
+    runCommand([this, caption] { OpenProjectFile(caption.mid(3)); });
+}
+
+void TMainForm::startEmptyTree()
+{
+    m_currentItemNode = nullptr;
+    m_treeRebuilding = true;
+    m_tree->clear();
+    m_treeRebuilding = false;
+    auto* root = new QTreeWidgetItem(m_tree, {fromView(model::Outline::RootCaption)});
+    root->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+    m_tree->setCurrentItem(root);
+}
+
+void TMainForm::addOutlineNodes(const model::Outline& outline)
+{
+    std::vector<QTreeWidgetItem*> nodes{m_tree->topLevelItem(0)};
+    for (int node = 1; node < outline.nodeCount(); ++node) {
+        auto* item = new QTreeWidgetItem(nodes[static_cast<std::size_t>(outline.parent(node))],
+                                         {projectTextToQString(outline.caption(node))});
+        item->setIcon(0, style()->standardIcon(QStyle::SP_FileIcon));
+        nodes.push_back(item);
+    }
+    m_tree->expandAll();
+}
+
+model::Outline TMainForm::outlineFromTree() const
+{
+    model::Outline outline;
+    std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* parent, int depth) {
+        for (int i = 0; i < parent->childCount(); ++i) {
+            QTreeWidgetItem* child = parent->child(i);
+            outline.appendNode(depth, child->text(0).toStdString());
+            walk(child, depth + 1);
+        }
+    };
+    walk(m_tree->topLevelItem(0), 1);
+    return outline;
+}
+
+void TMainForm::applyCaptions(const model::Outline& outline)
+{
+    int node = 0;
+    std::function<void(QTreeWidgetItem*)> walk = [&](QTreeWidgetItem* parent) {
+        for (int i = 0; i < parent->childCount(); ++i) {
+            QTreeWidgetItem* child = parent->child(i);
+            if (++node < outline.nodeCount())
+                child->setText(0, projectTextToQString(outline.caption(node)));
+            walk(child);
+        }
+    };
+    walk(m_tree->topLevelItem(0));
+}
+
+int TMainForm::absoluteIndex(QTreeWidgetItem* node) const
+{
+    int index = 0;
+    for (QTreeWidgetItemIterator it(m_tree); *it; ++it, ++index)
+        if (*it == node)
+            return index;
+    return -1;
+}
+
+void TMainForm::UpdatePanelLayout()
+{
+    const int k = absoluteIndex(m_tree->currentItem());
+    if (m_lastLayoutIndex != -2009 && (k == m_lastLayoutIndex || (k > 0 && m_lastLayoutIndex > 0)))
+        return;
+    if (k != 0) {
+        m_pages->setTabVisible(3, true);
+        m_pages->setCurrentIndex(3);
+        for (int tab = 0; tab < 3; ++tab)
+            m_pages->setTabVisible(tab, false);
+    } else {
+        for (int tab = 0; tab < 3; ++tab)
+            m_pages->setTabVisible(tab, true);
+        m_pages->setCurrentIndex(0);
+        m_pages->setTabVisible(3, false);
+    }
+    m_lastLayoutIndex = k;
+}

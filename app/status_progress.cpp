@@ -1,0 +1,53 @@
+#include "status_progress.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+
+StatusProgress::~StatusProgress()
+{
+    if (m_busy)
+        QApplication::restoreOverrideCursor();
+}
+
+void StatusProgress::setHint(const std::string& text)
+{
+    m_hint->setText(QString::fromStdString(text));
+    m_hint->repaint();
+}
+
+void StatusProgress::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void StatusProgress::setMaximum(int maximum)
+{
+    m_bar->setMaximum(std::max(1, maximum));
+    m_bar->repaint();
+}
+
+void StatusProgress::advance(int by)
+{
+    m_bar->setValue(std::min(m_bar->maximum(), m_bar->value() + by));
+    m_bar->repaint();
+}
+
+void StatusProgress::resetPosition()
+{
+    m_bar->setValue(0);
+    m_bar->repaint();
+}
+
+void StatusProgress::resetAll()
+{
+    resetPosition();
+    setHint("");
+    setBusy(false);
+}
