@@ -17,8 +17,15 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# Publishes the sample gallery, then opens it in the editor when there is a display.
 run: build
 	@scripts/make-sample $(BUILD_DIR)/cli/pictavo-cli $(BUILD_DIR)/sample-gallery
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		echo "Opening it in the editor..."; \
+		$(BUILD_DIR)/app/pictavo $(BUILD_DIR)/sample-gallery/sample.tvgallery1; \
+	else \
+		echo "No display: the editor is not started ($(BUILD_DIR)/app/pictavo opens it)."; \
+	fi
 
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

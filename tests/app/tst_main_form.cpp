@@ -1,0 +1,403 @@
+#include "build/bmp_codec.h"
+#include "check_group_box.h"
+#include "colour_panel.h"
+#include "control_binding.h"
+#include "help_window.h"
+#include "main_form.h"
+#include "recent_files.h"
+#include "scripted_dialogs.h"
+#include "platform/user_error.h"
+#include "spin_edit.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <memory>
+
+namespace model = pictavo::model;
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<TMainForm> m_form;
+
+    template <typename T>
+    T* find(const char* name)
+    {
+        T* widget = m_form->findChild<T*>(name);
+        if (!widget)
+            qFatal("no %s", name);
+        return widget;
+    }
+    QString path(const QString& name) const { return m_home->filePath(name); }
+    bool saveEnabled() { return find<QAction>("Save1")->isEnabled() && find<QToolButton>("tlbtnSave")->isEnabled(); }
+
+    // A project file with items whose originals exist, written by the core.
+    QString writeProject(const QString& name, int items, const std::string& galleryName = "gallery1")
+    {
+        model::TAppletAgent agent;
+        agent.ResetToDefaults();
+        agent.AppletData.pScriptName = galleryName;
+        pictavo::build::Image picture(8, 6);
+        const std::string original = path("original.bmp").toStdString();
+        QFile file(path("original.bmp"));
+        file.open(QIODevice::WriteOnly);
+        const std::string bytes = pictavo::build::encodeBmp(picture);
+        file.write(bytes.data(), qint64(bytes.size()));
+        file.close();
+        for (int i = 0; i < items; ++i) {
+            model::TItemData item = model::TAppletAgent::NewItemData();
+            item.OriginalImagePath = original;
+            item.ToolTip = "Item " + std::to_string(i);
+            item.Level = "0";
+            agent.Items.push_back(item);
+        }
+        model::NullProgress progress;
+        agent.SaveProjectFile(path(name).toStdString(), progress);
+        return path(name);
+    }
+
+    QStringList recentEntries()
+    {
+        QStringList entries;
+        for (QAction* a : find<QMenu>("mnitRecentFiles")->actions())
+            entries << a->text();
+        return entries;
+    }
+
+private slots:
+    void init()
+    {
+        m_home = std::make_unique<QTemporaryDir>();
+        qputenv("HOME", m_home->path().toUtf8());
+        qputenv("XDG_DATA_HOME", path("data").toUtf8());
+        qputenv("XDG_CONFIG_HOME", path("config").toUtf8());
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        m_form = std::make_unique<TMainForm>(*m_dialogs);
+    }
+
+    void cleanup()
+    {
+        m_form->setModified(false);
+        m_form.reset();
+        m_dialogs.reset();
+        m_home.reset();
+    }
+
+    void startsWithADefaultProject()
+    {
+        QCOMPARE(m_form->windowTitle(), QString("Pictavo"));
+        QCOMPARE(m_form->size(), QSize(972, 673));
+        auto* tree = find<QTreeWidget>("trvwDesignPanel");
+        QCOMPARE(tree->topLevelItemCount(), 1);
+        QCOMPARE(tree->topLevelItem(0)->text(0), QString("Pictavo"));
+        QCOMPARE(tree->topLevelItem(0)->childCount(), 0);
+        QCOMPARE(find<QLineEdit>("edt_pScriptName")->text(), QString("gallery1"));
+        QCOMPARE(find<SpinEdit>("spnedt_largeImageWidth")->value(), 667);
+        QCOMPARE(find<ColourPanel>("pnl_focusedBoxBorderColor")->colour(), QColor(255, 255, 0));
+        QVERIFY(!saveEnabled());
+        auto* pages = find<QTabWidget>("pgcntrl1");
+        QVERIFY(pages->isTabVisible(0) && pages->isTabVisible(1) && pages->isTabVisible(2));
+        QVERIFY(!pages->isTabVisible(3));
+        QCOMPARE(find<QToolButton>("tlbtnNew")->toolTip(), QString("Create a new project"));
+        QCOMPARE(find<QAction>("Preview1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    }
+
+    void changeTrackingMarksOnlyTheTrackedControls()
+    {
+        find<QCheckBox>("ckbx_enableAutoPlay")->setChecked(false);
+        find<QLineEdit>("edt__pImageLeadingPath")->setText("images/");
+        QVERIFY(!saveEnabled());
+        find<QLineEdit>("edt_pScriptName")->setText("Holiday");
+        QVERIFY(saveEnabled());
+
+        m_form->setModified(false);
+        find<SpinEdit>("spnedt_autoPlayDelay")->setValue(9);
+        QVERIFY(m_form->isModified());
+
+        // A cancelled colour dialog keeps the colour and still marks the project.
+        m_form->setModified(false);
+        auto* panel = find<ColourPanel>("pnl_pPreviewBgColor");
+        emit panel->clicked();
+        QCOMPARE(panel->colour(), QColor(0, 0, 0));
+        QVERIFY(saveEnabled());
+        m_dialogs->colours.push_back(QColor(0x12, 0x34, 0x56));
+        emit panel->clicked();
+        QCOMPARE(panel->colour(), QColor(0x12, 0x34, 0x56));
+    }
+
+    void theSeparatorNeverReachesAText()
+    {
+        find<QLineEdit>("edt_IToolTip")->setText("a#$@b");
+        QCOMPARE(find<QLineEdit>("edt_IToolTip")->text(), QString());
+        find<QComboBox>("cmbx_ILink")->setEditText("http://x/#$@");
+        QCOMPARE(find<QComboBox>("cmbx_ILink")->currentText(), QString());
+        QCOMPARE(m_dialogs->said, QStringList({"Warning: The text can't include \"#$@\", it is used by system!",
+                                               "Warning: The text can't include \"#$@\", it is used by system!"}));
+        find<QLineEdit>("edt_pScriptName")->setText("#$ and @ apart");
+        QCOMPARE(m_dialogs->said.size(), 2);
+    }
+
+    void valuesRoundTripThroughThePanels()
+    {
+        model::TAppletAgent& agent = m_form->agent();
+        agent.AppletData.focusedBoxBorderAlpha = "250";
+        agent.AppletData.playButtonX = "-20000";
+        agent.AppletData.focusedBoxBorderColor = "ffff00";
+        agent.AppletData.imageTitleFontColor = "Transparent";
+        agent.AppletData.enableAutoPlay = "true";
+        agent.AppletData.pScriptName = "  spaced  ";
+        agent.AppletData.InternalUse_RootDir_Local_Checked = "0";
+        agent.AppletData.pPreviewBgColor = "FF";
+        ShowGalleryControls(m_form.get(), agent);
+        QCOMPARE(find<SpinEdit>("spnedt_focusedBoxBorderAlpha")->value(), 100);
+        QCOMPARE(find<SpinEdit>("spnedt_playButtonX")->value(), -9999);
+        QVERIFY(!find<QCheckBox>("ckbx_enableAutoPlay")->isChecked());
+
+        // Typed text that is no integer stores the range's lower end.
+        find<SpinEdit>("spnedt_imageTitleFontSize")->findChild<QLineEdit*>()->setText("1.5");
+        find<SpinEdit>("spnedt_thumbImageWidth")->findChild<QLineEdit*>()->setText("");
+        StoreGalleryControls(m_form.get(), agent);
+        const model::TAppletData& d = agent.AppletData;
+        QCOMPARE(QString::fromStdString(d.focusedBoxBorderAlpha), QString("100"));
+        QCOMPARE(QString::fromStdString(d.playButtonX), QString("-9999"));
+        QCOMPARE(QString::fromStdString(d.focusedBoxBorderColor), QString("FFFF00"));
+        QCOMPARE(QString::fromStdString(d.imageTitleFontColor), QString("000000"));
+        QCOMPARE(QString::fromStdString(d.pPreviewBgColor), QString("FF0000"));
+        QCOMPARE(QString::fromStdString(d.enableAutoPlay), QString("0"));
+        QCOMPARE(QString::fromStdString(d.pScriptName), QString("spaced"));
+        QCOMPARE(QString::fromStdString(d.InternalUse_RootDir_Local_Checked), QString("0"));
+        QCOMPARE(QString::fromStdString(d.imageTitleFontSize), QString("1"));
+        QCOMPARE(QString::fromStdString(d.thumbImageWidth), QString("0"));
+        for (int field : {8, 9, 25, 26, 31})
+            QVERIFY(d.field(field).empty());
+
+        agent.AppletData.largeImageWidth = "wide";
+        try {
+            ShowGalleryControls(m_form.get(), agent);
+            QFAIL("no error");
+        } catch (const pictavo::platform::UserError& e) {
+            QCOMPARE(QString(e.what()), QString("'wide' is not a valid integer value"));
+        }
+    }
+
+    void checkGroupsFollowTheirBoxes()
+    {
+        auto* play = find<QCheckBox>("ckbx_playButtonVisible");
+        play->setChecked(false);
+        QVERIFY(!find<SpinEdit>("spnedt_playButtonX")->isEnabled());
+        QVERIFY(!find<SpinEdit>("spnedt_playButtonY")->isEnabled());
+        QVERIFY(play->isEnabled());
+        play->setChecked(true);
+        QVERIFY(find<SpinEdit>("spnedt_playButtonX")->isEnabled());
+
+        find<QCheckBox>("ckbx_enableAutoPlay")->setChecked(false);
+        QVERIFY(!find<QToolButton>("SpeedButton6")->isEnabled());
+
+        m_form->agent().AppletData.showDescriptionBox = "0";
+        ShowGalleryControls(m_form.get(), m_form->agent());
+        QVERIFY(!find<SpinEdit>("spnedt_descriptionBoxHeight")->isEnabled());
+
+        TCheckGroupBox box;
+        TCheckGroupBox other;
+        try {
+            box.setCheckComponent(&other);
+            QFAIL("no error");
+        } catch (const pictavo::platform::UserError& e) {
+            QCOMPARE(QString(e.what()), QString("Assigned TCheckGroupBox to itself"));
+        }
+        QCOMPARE(box.checkComponent(), nullptr);
+        QVERIFY(box.IsChecked());
+    }
+
+    void helpButtonsOpenTheirPages()
+    {
+        QCOMPARE(TMainForm::helpPage(12), QString("customizing_fl_script_path_path.htm"));
+        QCOMPARE(TMainForm::helpPage(0), QString("getting_started.htm"));
+        QCOMPARE(TMainForm::helpPage(13), QString("getting_started.htm"));
+        QCOMPARE(TMainForm::PathToFileUrl("/opt/x/help/a b.htm"), QString("file:///opt/x/help/a%20b.htm"));
+        find<QToolButton>("SpeedButton28")->click();
+        QVERIFY(m_form->helpWindow()->isVisible());
+        QVERIFY(m_form->helpWindow()->browser()->source().toString().endsWith("/help/customizing_fl_script_path_path.htm"));
+        QVERIFY(!m_form->helpWindow()->browser()->toPlainText().isEmpty());
+        m_form->helpWindow()->close();
+        QVERIFY(!m_form->helpWindow()->isVisible());
+    }
+
+    void newAsksFirstAndCancelChangesNothing()
+    {
+        find<QLineEdit>("edt_pScriptName")->setText("Mine");
+        m_dialogs->answers = {Dialogs::Answer::Cancel};
+        m_form->New1Click();
+        QCOMPARE(m_dialogs->said, QStringList({"Warning: Save changes to files?"}));
+        QCOMPARE(find<QLineEdit>("edt_pScriptName")->text(), QString("Mine"));
+        QVERIFY(m_form->isModified());
+
+        // Yes on a never-saved project asks for a name; cancelling it still goes on.
+        m_dialogs->answers = {Dialogs::Answer::Yes};
+        m_form->New1Click();
+        QCOMPARE(m_dialogs->fileDialogFolders.size(), 1);
+        QCOMPARE(find<QLineEdit>("edt_pScriptName")->text(), QString("gallery1"));
+        QVERIFY(!saveEnabled());
+
+        m_form->New1Click();  // unmodified: no prompt
+        QCOMPARE(m_dialogs->said.size(), 2);
+    }
+
+    void saveAsksForANameOnceAndKeepsItAsTyped()
+    {
+        find<QLineEdit>("edt_pScriptName")->setText("Typed");
+        m_form->Save1Click();  // dialog cancelled
+        QVERIFY(saveEnabled());
+        QVERIFY(m_form->projectFileName().isEmpty());
+
+        m_dialogs->fileNames = {path("site/gallery")};
+        QDir().mkpath(path("site"));
+        m_form->Save1Click();
+        QVERIFY(!saveEnabled());
+        QCOMPARE(m_form->projectFileName(), path("site/gallery"));
+        for (const char* file : {"gallery.tvgallery1", "gallery.html", "gallery_readme.txt", "Typedconfig.xml"})
+            QVERIFY2(QFile::exists(path("site/") + file), file);
+        QCOMPARE(m_dialogs->fileDialogFolders.last(), path("Tavemo/Pictavo/1.0/"));
+
+        find<SpinEdit>("spnedt_largeImageWidth")->setValue(500);
+        m_form->Save1Click();  // known name: no dialog
+        QCOMPARE(m_dialogs->fileDialogFolders.size(), 2);
+        QVERIFY(QFile(path("site/gallery.tvgallery1")).open(QIODevice::ReadOnly));
+        QFile saved(path("site/gallery.tvgallery1"));
+        saved.open(QIODevice::ReadOnly);
+        QVERIFY(saved.readAll().contains("#$@500#$@"));
+        QVERIFY(recentEntries().isEmpty());  // saving adds no recent file
+    }
+
+    void saveAllRequiredFilesAsStoresThePanelsAndLeavesSaveEnabled()
+    {
+        QDir().mkpath(path("other"));
+        find<QLineEdit>("edt_pScriptName")->setText("Shown");
+        m_dialogs->fileNames = {path("other/copy.tvgallery1")};
+        m_form->Save2Click();
+        QVERIFY(saveEnabled());
+        QCOMPARE(m_form->projectFileName(), path("other/copy.tvgallery1"));
+        QVERIFY(QFile::exists(path("other/Shownconfig.xml")));
+        m_form->Save1Click();
+        QCOMPARE(m_dialogs->fileDialogFolders.size(), 1);
+        QVERIFY(!saveEnabled());
+    }
+
+    void openingReadsTheProjectAndRefusedFilesChangeNothing()
+    {
+        const QString project = writeProject("three.tvgallery1", 3, "Three");
+        m_dialogs->fileNames = {project};
+        m_form->Open1Click();
+        auto* tree = find<QTreeWidget>("trvwDesignPanel");
+        QCOMPARE(tree->topLevelItem(0)->childCount(), 3);
+        QCOMPARE(tree->topLevelItem(0)->child(0)->text(0), QString("original.bmp"));
+        QCOMPARE(find<QLineEdit>("edt_pScriptName")->text(), QString("Three"));
+        QCOMPARE(m_form->projectFileName(), project);
+        QVERIFY(!saveEnabled());
+        QCOMPARE(recentEntries(), QStringList({"&1 " + project}));
+
+        find<QLineEdit>("edt_pScriptName")->setText("Edited");
+        QFile foreign(path("foreign.tvgallery1"));
+        foreign.open(QIODevice::WriteOnly);
+        foreign.write("<Product_Name>\r\nOther\r\n");
+        foreign.close();
+        m_dialogs->answers = {Dialogs::Answer::No};
+        m_form->OpenProjectFile(path("foreign.tvgallery1"));
+        QCOMPARE(m_dialogs->said.last(), QString("Error: This file wasn't saved by Pictavo 1.0, open failed!"));
+        QCOMPARE(tree->topLevelItem(0)->childCount(), 3);
+        QCOMPARE(find<QLineEdit>("edt_pScriptName")->text(), QString("Edited"));
+        QCOMPARE(m_form->projectFileName(), project);
+        QVERIFY(saveEnabled());
+        QCOMPARE(recentEntries().size(), 1);
+
+        m_dialogs->answers = {Dialogs::Answer::No};
+        m_form->runCommand([this] { m_form->OpenProjectFile(path("missing.tvgallery1")); });
+        QCOMPARE(m_dialogs->said.last(), QString("Spinmora: File not found"));
+        QCOMPARE(tree->topLevelItem(0)->childCount(), 3);
+        QCOMPARE(m_form->projectFileName(), project);
+    }
+
+    void recentFilesKeepFourNewestFirstWithoutReordering()
+    {
+        QStringList names;
+        for (int i = 1; i <= 5; ++i)
+            names << writeProject(QString("p%1.tvgallery1").arg(i), 1);
+        for (const QString& name : names)
+            m_form->OpenProjectFile(name);
+        QCOMPARE(recentEntries(), QStringList({"&1 " + names[4], "&2 " + names[3], "&3 " + names[2], "&4 " + names[1]}));
+        m_form->OpenProjectFile(names[2]);
+        QCOMPARE(recentEntries().first(), "&1 " + names[4]);
+        const QString upper = path("P5.TVGALLERY1");
+        QFile::copy(names[4], upper);
+        m_form->OpenProjectFile(upper);
+        QCOMPARE(recentEntries().first(), "&1 " + upper);
+
+        QFile list(QString::fromStdString(recentFilesPath().string()));
+        list.open(QIODevice::WriteOnly);
+        list.write("&1 /a.tvgallery1\r\n\r\n&3 /c.tvgallery1\r\n&4 /d.tvgallery1\r\n&5 /e.tvgallery1\r\n");
+        list.close();
+        m_form->LoadRecentFiles();
+        QCOMPARE(recentEntries(), QStringList({"&1 /a.tvgallery1", "&3 /c.tvgallery1", "&4 /d.tvgallery1"}));
+        addRecentFile("/new.tvgallery1");
+        m_form->LoadRecentFiles();
+        QCOMPARE(recentEntries(), QStringList({"&1 /new.tvgallery1", "&2 /a.tvgallery1", "&4 /c.tvgallery1"}));
+    }
+
+    void closeAsksOnlyWhenModified()
+    {
+        QVERIFY(m_form->close());
+        QVERIFY(m_dialogs->said.isEmpty());
+        m_form->show();
+        find<QLineEdit>("edt_pScriptName")->setText("x");
+        m_dialogs->answers = {Dialogs::Answer::Cancel};
+        QVERIFY(!m_form->close());
+        QCOMPARE(m_dialogs->said, QStringList({"Warning: Save changes to files before Exit?"}));
+        m_dialogs->answers = {Dialogs::Answer::No};
+        QVERIFY(m_form->close());
+    }
+
+    void previewNeedsItemsAndOpensTheLoopbackAddress()
+    {
+        m_form->Preview1Click();
+        QCOMPARE(m_dialogs->said, QStringList({"Error: No item to build. Please add item to left pane and try again."}));
+        QVERIFY(m_dialogs->opened.isEmpty());
+
+        m_form->OpenProjectFile(writeProject("one.tvgallery1", 1));
+        m_form->Preview1Click();
+        QCOMPARE(m_dialogs->opened.size(), 1);
+        const QUrl address = m_dialogs->opened.first();
+        QCOMPARE(address.scheme(), QString("http"));
+        QCOMPARE(address.host(), QString("127.0.0.1"));
+        QVERIFY(address.path().endsWith("/~preview.html"));
+        QVERIFY(QFile::exists(path("data/Tavemo/Pictavo/1.0/Preview/~preview.html")));
+        QVERIFY(!m_form->isModified());
+    }
+
+    void theStatusBarToggleHidesHintAndProgress()
+    {
+        m_form->show();
+        m_form->StatusBar2Click();
+        QVERIFY(!find<QLabel>("stctxtHint")->isVisible());
+        QVERIFY(!find<QAction>("StatusBar2")->isChecked());
+        m_form->About1Click();
+        QCOMPARE(m_dialogs->modalDialogs, 1);
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "tst_main_form.moc"
