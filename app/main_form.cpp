@@ -148,6 +148,7 @@ TMainForm::TMainForm(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m
     setCentralWidget(splitter);
     buildTree();
     buildPanels();
+    buildItemCommands();
 
     auto* status = new QStatusBar(this);
     status->setObjectName("StatusBar1");

@@ -47,6 +47,21 @@ public:
     void ToolBar1Click();
     void StatusBar2Click();
 
+    // Item commands and the tree.
+    void Insert1Click();
+    void Delete1Click();
+    void MoveUp1Click();
+    void MoveDown1Click();
+    void btnBatchImportImgsClick();
+    void spdbtnItemImageNormalClick();
+    void spdbtnItURLClick();
+    void trvwDesignPanelChange(QTreeWidgetItem* node);
+    void trvwDesignPanelMouseDown();
+    void UpdateItemCommands();
+    static int CountDescendants(QTreeWidgetItem* node);
+    QTreeWidget* tree() const { return m_tree; }
+    QTreeWidgetItem* currentItemNode() const { return m_currentItemNode; }
+
     // Context help for a help button's tag.
     void SpeedButton1Click(int tag);
     static QString helpPage(int tag);
@@ -95,6 +110,12 @@ private:
     void pnlApBgClrClick(QWidget* panel);
     void CheckSeparatorFree(QWidget* control);
     void RecentFileClick(QAction* entry);
+    void buildItemCommands();
+    void setItemCommandEnabled(int command, bool enabled);
+    void addItemNode(const QString& caption, pictavo::model::TItemData item);
+    void showPreviewPicture();
+    static int level(QTreeWidgetItem* node);
+    void moveBlock(QTreeWidgetItem* moved, QTreeWidgetItem* before);
     void openServed(std::unique_ptr<pictavo::platform::PreviewServer>& server, const QString& folder,
                     const QString& page);
 
@@ -113,6 +134,13 @@ private:
     QProgressBar* m_progressBar = nullptr;
     QMenu* m_recentMenu = nullptr;
     QAction* m_save = nullptr;
+    QMenu* m_popup = nullptr;
+    struct ItemCommand {
+        QAction* popup = nullptr;
+        QAction* menu = nullptr;
+        QWidget* button = nullptr;
+    };
+    ItemCommand m_itemCommands[5];
     QAction* m_toolBarToggle = nullptr;
     QAction* m_statusBarToggle = nullptr;
     TfrmHelp* m_help = nullptr;
