@@ -32,7 +32,7 @@ test: build
 
 # Benchmarks print their figures; they are no tests.
 bench: build
-	@$(BUILD_DIR)/bench/picture_bench
+	@$(BUILD_DIR)/bench/publish_bench $(BUILD_DIR)/cli/pictavo-cli
 
 # The tests again in a Debug build, under AddressSanitizer and UBSan.
 sanitize: deps

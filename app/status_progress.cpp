@@ -45,6 +45,8 @@ void StatusProgress::resetPosition()
     m_bar->repaint();
 }
 
+void StatusProgress::waiting() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
 void StatusProgress::resetAll()
 {
     resetPosition();

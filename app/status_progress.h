@@ -18,6 +18,9 @@ public:
     void setMaximum(int maximum) override;
     void advance(int by) override;
     void resetPosition() override;
+    // Keeps the window painting while pictures are made on other threads;
+    // input waits until the command is done.
+    void waiting() override;
 
     // After a failed command: nothing stays busy-looking.
     void resetAll();

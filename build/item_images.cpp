@@ -1,10 +1,18 @@
 #include "build/item_images.h"
 
+#include "build/picture_cache.h"
 #include "build/picture_maker.h"
+#include "build/picture_pipeline.h"
 #include "model/value_encodings.h"
 #include "platform/file_ops.h"
+#include "platform/folders.h"
 #include "platform/user_error.h"
 #include "publish/staging.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <optional>
 
 namespace pictavo::build {
 
@@ -19,15 +27,37 @@ struct Pass {
     const char* boxName;
 };
 
-const Pass passes[] = {
-    {"Processing images ...", "_t", &model::TAppletData::thumbImageWidth, &model::TAppletData::thumbImageHeight,
-     &model::TItemData::ThumbImageName, "thumbnail"},
-    {"Processing large images ...", "_l", &model::TAppletData::largeImageWidth,
-     &model::TAppletData::largeImageHeight, &model::TItemData::LargeImageName, "large image"},
-};
+const Pass thumbnailPass{"Processing images ...", "_t", &model::TAppletData::thumbImageWidth,
+                         &model::TAppletData::thumbImageHeight, &model::TItemData::ThumbImageName, "thumbnail"};
+const Pass largePass{"Processing large images ...", "_l", &model::TAppletData::largeImageWidth,
+                     &model::TAppletData::largeImageHeight, &model::TItemData::LargeImageName, "large image"};
 
+// The box as a pass will find it, or nothing when the pass will refuse it.
+std::optional<Box> boxOf(const model::TAppletData& applet, const Pass& pass)
+{
+    try {
+        const Box box{model::parseInteger(applet.*pass.width), model::parseInteger(applet.*pass.height)};
+        if (box.width > 0 && box.height > 0)
+            return box;
+    } catch (const platform::UserError&) {
+    }
+    return std::nullopt;
+}
+
+std::shared_ptr<const PictureCache> openCache()
+{
+    try {
+        return std::make_shared<const PictureCache>(platform::GetDataFolder() / "Cache");
+    } catch (const platform::UserError&) {
+        return nullptr;
+    }
+}
+
+// The pass's picture of one item. Every observable step happens here, in item
+// order: the caption, the size check, the failure of this item's original,
+// the temp file, its staging and deletion, the progress step.
 void runPass(const Pass& pass, model::TAppletAgent& agent, model::Outline& outline,
-             model::ProgressReporter& progress)
+             model::ProgressReporter& progress, PicturePipeline* pipeline)
 {
     progress.setMaximum(outline.nodeCount());
     model::ProgressScope scope(progress, pass.hint);
@@ -46,7 +76,10 @@ void runPass(const Pass& pass, model::TAppletAgent& agent, model::Outline& outli
             throw platform::UserError("The " + std::string(pass.boxName) + " size " + std::to_string(width) +
                                       " x " + std::to_string(height) +
                                       " has no area: width and height must be at least 1 pixel.");
-        const MadePicture made = MakeBoxImage(original, "p" + std::to_string(n) + pass.suffix, width, height);
+        const PictureJob job{static_cast<int>(n), original};
+        const std::string picture =
+            &pass == &thumbnailPass ? pipeline->thumbnail(job, progress) : pipeline->large(job);
+        const MadePicture made = writeTempPicture("p" + std::to_string(n) + pass.suffix, pictureFormatOf(original), picture);
         agent.Items[n].*pass.name = made.fileName;
         publish::StageFile(agent, made.tempPath);
         platform::deleteFile(made.tempPath);
@@ -56,10 +89,36 @@ void runPass(const Pass& pass, model::TAppletAgent& agent, model::Outline& outli
 
 }  // namespace
 
+int pictureWorkers()
+{
+    const char* text = std::getenv("PICTAVO_WORKERS");
+    if (!text || !*text)
+        return 2;
+    try {
+        return std::clamp(model::parseInteger(text), 0, 16);
+    } catch (const platform::UserError&) {
+        return 2;
+    }
+}
+
 void ProcessItemImages(model::TAppletAgent& agent, model::Outline& outline, model::ProgressReporter& progress)
 {
-    for (const Pass& pass : passes)
-        runPass(pass, agent, outline, progress);
+    std::vector<PictureJob> jobs;
+    for (std::size_t n = 0; n < agent.Items.size(); ++n) {
+        const std::string original = model::trimControl(agent.Items[n].OriginalImagePath);
+        if (platform::fileExists(original))
+            jobs.push_back(PictureJob{static_cast<int>(n), original});
+    }
+    const std::optional<Box> thumbnail = boxOf(agent.AppletData, thumbnailPass);
+    const std::shared_ptr<const PictureCache> cache = openCache();
+    std::unique_ptr<PicturePipeline> pipeline;
+    if (thumbnail)
+        pipeline = std::make_unique<PicturePipeline>(std::move(jobs), *thumbnail, boxOf(agent.AppletData, largePass),
+                                                     cache, pictureWorkers());
+    runPass(thumbnailPass, agent, outline, progress, pipeline.get());
+    runPass(largePass, agent, outline, progress, pipeline.get());
+    if (cache)
+        cache->trim();
 }
 
 }  // namespace pictavo::build

@@ -10,6 +10,10 @@ namespace pictavo::build {
 
 inline constexpr std::string_view MissingOriginalCaption = "Warning: Original image not found.";
 
+// How many threads make pictures ahead of the passes: PICTAVO_WORKERS
+// (0 to 16), else 2.
+int pictureWorkers();
+
 // Makes every item's thumbnail, then every item's large picture, each written
 // into the Temp folder, staged into the Preview folder and deleted again.
 // Sets the items' picture names and the captions of their outline nodes; an

@@ -17,24 +17,6 @@
 
 namespace pictavo::build {
 
-namespace {
-
-std::unique_ptr<PictureDecoder> openPicture(const std::filesystem::path& original)
-{
-    const PictureFormat format = pictureFormatOf(original);
-    std::string bytes = platform::readWholeFile(original);
-    switch (format) {
-    case PictureFormat::Jpeg:
-        return openJpeg(std::move(bytes), original.string());
-    case PictureFormat::Gif:
-        return openGif(std::move(bytes), original.string());
-    case PictureFormat::Bmp:
-        break;
-    }
-    return openBmp(std::move(bytes), original.string());
-}
-
-}  // namespace
 
 PictureFormat pictureFormatOf(const std::filesystem::path& original)
 {
@@ -64,46 +46,97 @@ const char* extensionOf(PictureFormat format)
     return ".bmp";
 }
 
+namespace {
+
+std::unique_ptr<PictureDecoder> openBytes(std::string bytes, const std::string& name, PictureFormat format)
+{
+    switch (format) {
+    case PictureFormat::Jpeg:
+        return openJpeg(std::move(bytes), name);
+    case PictureFormat::Gif:
+        return openGif(std::move(bytes), name);
+    case PictureFormat::Bmp:
+        break;
+    }
+    return openBmp(std::move(bytes), name);
+}
+
+// Decodes once, covering every box's intermediate picture but never more
+// than the original, and maps the result into each box.
+std::vector<Image> boxPictures(PictureDecoder& decoder, const std::string& name, const std::vector<Box>& boxes)
+{
+    constexpr std::int64_t largest = std::numeric_limits<int>::max();
+    std::vector<BoxGeometry> geometries;
+    std::int64_t needWidth = 1;
+    std::int64_t needHeight = 1;
+    for (const Box& box : boxes) {
+        if (box.width <= 0 || box.height <= 0)
+            throw std::invalid_argument("empty box");
+        const BoxGeometry g = boxGeometry(decoder.width(), decoder.height(), box.width, box.height);
+        if (g.intermediateWidth > largest || g.intermediateHeight > largest)
+            throw platform::UserError("The picture " + name + " cannot be scaled into a box of " +
+                                      std::to_string(box.width) + " x " + std::to_string(box.height) + " pixels.");
+        checkPictureSize("box", box.width, box.height);
+        geometries.push_back(g);
+        needWidth = std::max(needWidth, std::min<std::int64_t>(g.intermediateWidth, decoder.width()));
+        needHeight = std::max(needHeight, std::min<std::int64_t>(g.intermediateHeight, decoder.height()));
+    }
+    const Image source = decoder.decode(static_cast<int>(needWidth), static_cast<int>(needHeight));
+    std::vector<Image> pictures;
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        pictures.push_back(applyMapping(
+            source, boxMapping(geometries[i], boxes[i].width, boxes[i].height, source.width, source.height)));
+    return pictures;
+}
+
+std::string encode(const Image& picture, PictureFormat format)
+{
+    switch (format) {
+    case PictureFormat::Jpeg:
+        return encodeJpeg(picture);
+    case PictureFormat::Gif:
+        return encodeGif(picture);
+    case PictureFormat::Bmp:
+        break;
+    }
+    return encodeBmp(picture);
+}
+
+}  // namespace
+
+std::vector<std::string> makeBoxPictures(std::string bytes, const std::string& name, PictureFormat format,
+                                         const std::vector<Box>& boxes)
+{
+    const std::unique_ptr<PictureDecoder> decoder = openBytes(std::move(bytes), name, format);
+    std::vector<std::string> encoded;
+    for (const Image& picture : boxPictures(*decoder, name, boxes))
+        encoded.push_back(encode(picture, format));
+    return encoded;
+}
+
 Image boxPicture(const std::filesystem::path& original, int boxWidth, int boxHeight)
 {
-    if (boxWidth <= 0 || boxHeight <= 0)
-        throw std::invalid_argument("empty box");
-    const std::unique_ptr<PictureDecoder> decoder = openPicture(original);
-    const BoxGeometry geometry = boxGeometry(decoder->width(), decoder->height(), boxWidth, boxHeight);
-    constexpr std::int64_t largest = std::numeric_limits<int>::max();
-    if (geometry.intermediateWidth > largest || geometry.intermediateHeight > largest)
-        throw platform::UserError("The picture " + original.string() + " cannot be scaled into a box of " +
-                                  std::to_string(boxWidth) + " x " + std::to_string(boxHeight) + " pixels.");
-    checkPictureSize("box", boxWidth, boxHeight);
+    const PictureFormat format = pictureFormatOf(original);
+    const std::unique_ptr<PictureDecoder> decoder =
+        openBytes(platform::readWholeFile(original), original.string(), format);
+    return std::move(boxPictures(*decoder, original.string(), {Box{boxWidth, boxHeight}}).front());
+}
 
-    // Decoding needs to cover the intermediate picture, never more than the original.
-    const Image source =
-        decoder->decode(static_cast<int>(std::min<std::int64_t>(geometry.intermediateWidth, decoder->width())),
-                        static_cast<int>(std::min<std::int64_t>(geometry.intermediateHeight, decoder->height())));
-    return applyMapping(source, boxMapping(geometry, boxWidth, boxHeight, source.width, source.height));
+MadePicture writeTempPicture(const std::string& baseName, PictureFormat format, const std::string& bytes)
+{
+    MadePicture made{baseName + extensionOf(format), {}};
+    made.tempPath = platform::GetTempFolder() / made.fileName;
+    platform::writeWholeFile(made.tempPath, bytes, platform::Durability::Unsynced);
+    return made;
 }
 
 MadePicture MakeBoxImage(const std::filesystem::path& original, const std::string& baseName, int boxWidth,
                          int boxHeight)
 {
     const PictureFormat format = pictureFormatOf(original);
-    const Image picture = boxPicture(original, boxWidth, boxHeight);
-    std::string bytes;
-    switch (format) {
-    case PictureFormat::Jpeg:
-        bytes = encodeJpeg(picture);
-        break;
-    case PictureFormat::Gif:
-        bytes = encodeGif(picture);
-        break;
-    case PictureFormat::Bmp:
-        bytes = encodeBmp(picture);
-        break;
-    }
-    MadePicture made{baseName + extensionOf(format), {}};
-    made.tempPath = platform::GetTempFolder() / made.fileName;
-    platform::writeWholeFile(made.tempPath, bytes);
-    return made;
+    std::vector<std::string> pictures =
+        makeBoxPictures(platform::readWholeFile(original), original.string(), format, {Box{boxWidth, boxHeight}});
+    return writeTempPicture(baseName, format, pictures.front());
 }
 
 }  // namespace pictavo::build

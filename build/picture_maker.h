@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace pictavo::build {
 
@@ -16,6 +17,17 @@ PictureFormat pictureFormatOf(const std::filesystem::path& original);
 // ".jpg", ".gif" or ".bmp".
 const char* extensionOf(PictureFormat format);
 
+struct Box {
+    int width;
+    int height;
+};
+
+// The encoded pictures of one original (its whole content) for each box, in
+// the original's format, all from one decode at the smallest scale that still
+// covers every box's intermediate picture. Depends only on its arguments.
+std::vector<std::string> makeBoxPictures(std::string bytes, const std::string& name, PictureFormat format,
+                                         const std::vector<Box>& boxes);
+
 // The original scaled into a box of boxWidth x boxHeight pixels: scaled by
 // the box's orientation, centre-cropped where it overhangs, stretched where it
 // falls short, each pixel the nearest source pixel.
@@ -25,6 +37,9 @@ struct MadePicture {
     std::string fileName;  // base name + the format's extension
     std::filesystem::path tempPath;
 };
+
+// Writes an encoded picture into the Temp folder as baseName + extension.
+MadePicture writeTempPicture(const std::string& baseName, PictureFormat format, const std::string& bytes);
 
 // Makes the box picture of an original in the original's format and writes it
 // into the Temp folder as baseName + extension.

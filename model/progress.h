@@ -16,6 +16,9 @@ public:
     virtual void setMaximum(int maximum) = 0;
     virtual void advance(int by) = 0;
     virtual void resetPosition() = 0;
+    // Called now and then while an operation waits for work done on other
+    // threads; a window repaints here.
+    virtual void waiting() {}
 };
 
 class NullProgress : public ProgressReporter {

@@ -24,7 +24,7 @@ bool folderExists(const std::filesystem::path& path)
 bool copyFileOverwriting(const std::filesystem::path& from, const std::filesystem::path& to)
 {
     try {
-        writeWholeFile(to, readWholeFile(from));
+        writeWholeFile(to, readWholeFile(from), Durability::Unsynced);
         return true;
     } catch (const UserError&) {
         return false;

@@ -24,7 +24,8 @@ std::filesystem::path temporarySibling(const std::filesystem::path& target, unsi
 
 }  // namespace
 
-FileWriter::FileWriter(std::filesystem::path target) : m_target(std::move(target))
+FileWriter::FileWriter(std::filesystem::path target, Durability durability)
+    : m_target(std::move(target)), m_durability(durability)
 {
     if (m_target.filename().empty())
         throw UserError("Invalid filename");
@@ -82,7 +83,7 @@ void FileWriter::flushBuffer()
 void FileWriter::commit()
 {
     flushBuffer();
-    if (::fdatasync(m_fd) != 0 && errno != EINVAL)
+    if (m_durability == Durability::Synced && ::fdatasync(m_fd) != 0 && errno != EINVAL)
         throwIoError(errno);
     const int fd = m_fd;
     m_fd = -1;
@@ -102,9 +103,9 @@ void FileWriter::discard() noexcept
         ::unlink(m_temp.c_str());
 }
 
-void writeWholeFile(const std::filesystem::path& target, std::string_view bytes)
+void writeWholeFile(const std::filesystem::path& target, std::string_view bytes, Durability durability)
 {
-    FileWriter writer(target);
+    FileWriter writer(target, durability);
     writer.write(bytes);
     writer.commit();
 }

@@ -11,9 +11,13 @@ namespace pictavo::platform {
 // write, the flush and the close have succeeded, so a failed save never
 // destroys the previous file. Every failure throws a UserError with the
 // runtime's message; an uncommitted writer removes its temporary file.
+// Whether commit() waits until the data is on the disk: the user's own files
+// are; pictures and copies that any build makes again need not be.
+enum class Durability { Synced, Unsynced };
+
 class FileWriter {
 public:
-    explicit FileWriter(std::filesystem::path target);
+    explicit FileWriter(std::filesystem::path target, Durability durability = Durability::Synced);
     ~FileWriter();
     FileWriter(const FileWriter&) = delete;
     FileWriter& operator=(const FileWriter&) = delete;
@@ -33,10 +37,12 @@ private:
     std::filesystem::path m_temp;
     int m_fd = -1;
     std::string m_buffer;
+    Durability m_durability;
     bool m_committed = false;
 };
 
 // Writes the bytes as the whole content of the file, through a FileWriter.
-void writeWholeFile(const std::filesystem::path& target, std::string_view bytes);
+void writeWholeFile(const std::filesystem::path& target, std::string_view bytes,
+                    Durability durability = Durability::Synced);
 
 }  // namespace pictavo::platform

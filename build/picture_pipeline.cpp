@@ -1,0 +1,172 @@
+#include "build/picture_pipeline.h"
+
+#include "platform/file_reader.h"
+
+#include <algorithm>
+#include <chrono>
+#include <sys/stat.h>
+
+namespace pictavo::build {
+
+namespace {
+
+// Part of every cache key: a change to how pictures are made gives new keys.
+constexpr const char* PictureCodeVersion = "pictures-1";
+
+std::string boxText(const Box& box) { return std::to_string(box.width) + "x" + std::to_string(box.height); }
+
+}  // namespace
+
+PicturePipeline::PicturePipeline(std::vector<PictureJob> jobs, Box thumbnail, std::optional<Box> large,
+                                 std::shared_ptr<const PictureCache> cache, int workers)
+    : m_jobs(std::move(jobs)), m_thumbnail(thumbnail), m_large(large), m_cache(std::move(cache)),
+      m_window(static_cast<std::size_t>(2 * workers + 2))
+{
+    for (int i = 0; i < workers; ++i)
+        m_workers.emplace_back([this] { work(); });
+}
+
+PicturePipeline::~PicturePipeline()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    for (std::thread& worker : m_workers)
+        worker.join();
+}
+
+std::string PicturePipeline::key(const Made& made, char which) const
+{
+    return std::string(PictureCodeVersion) + "|" + extensionOf(made.format) + "|" + made.hash + "|" +
+           boxText(m_thumbnail) + "|" + (m_large ? boxText(*m_large) : "-") + "|" + which;
+}
+
+// The content hash of an original. The cache remembers it under the file's
+// identity and times (device, inode, size, modification and change times),
+// so an unchanged original is not read again; any change to the file gives
+// another identity. When the file had to be read, its bytes are kept.
+std::string PicturePipeline::originalHash(const std::string& original, std::string& bytes) const
+{
+    struct stat info {};
+    std::string identity;
+    if (m_cache && ::stat(original.c_str(), &info) == 0)
+        identity = "original|" + original + "|" + std::to_string(info.st_dev) + "|" + std::to_string(info.st_ino) +
+                   "|" + std::to_string(info.st_size) + "|" + std::to_string(info.st_mtim.tv_sec) + "." +
+                   std::to_string(info.st_mtim.tv_nsec) + "|" + std::to_string(info.st_ctim.tv_sec) + "." +
+                   std::to_string(info.st_ctim.tv_nsec);
+    if (!identity.empty())
+        if (std::optional<std::string> known = m_cache->find(identity))
+            return *known;
+    bytes = platform::readWholeFile(original);
+    std::string hash = contentHash(bytes);
+    if (!identity.empty())
+        m_cache->store(identity, hash);
+    return hash;
+}
+
+// Reads, hashes and, unless the cache has them, makes both pictures of one
+// original; the large one goes into the cache for the large pass.
+PicturePipeline::Result PicturePipeline::make(const PictureJob& job)
+{
+    Result result;
+    try {
+        const PictureFormat format = pictureFormatOf(job.original);
+        std::string bytes;
+        const Made made{originalHash(job.original, bytes), format};
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_made[job.item] = made;
+        }
+        std::optional<std::string> thumbnail = m_cache ? m_cache->find(key(made, 't')) : std::nullopt;
+        const bool largeCached = !m_large || (m_cache && m_cache->find(key(made, 'l')));
+        if (thumbnail && largeCached) {
+            result.thumbnail = std::move(*thumbnail);
+            return result;
+        }
+        if (bytes.empty())
+            bytes = platform::readWholeFile(job.original);
+        std::vector<Box> boxes{m_thumbnail};
+        if (m_large)
+            boxes.push_back(*m_large);
+        std::vector<std::string> pictures = makeBoxPictures(std::move(bytes), job.original, format, boxes);
+        if (m_cache) {
+            m_cache->store(key(made, 't'), pictures[0]);
+            if (m_large)
+                m_cache->store(key(made, 'l'), pictures[1]);
+        }
+        result.thumbnail = std::move(pictures[0]);
+    } catch (...) {
+        result.failure = std::current_exception();
+    }
+    return result;
+}
+
+void PicturePipeline::work()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_stop || (m_nextJob < m_jobs.size() && m_nextJob < m_taken + m_window); });
+        if (m_stop)
+            return;
+        const PictureJob& job = m_jobs[m_nextJob++];
+        lock.unlock();
+        Result result = make(job);
+        lock.lock();
+        m_results[job.item] = std::move(result);
+        m_changed.notify_all();
+    }
+}
+
+std::string PicturePipeline::thumbnail(const PictureJob& job, model::ProgressReporter& progress)
+{
+    const int item = job.item;
+    std::size_t position = 0;
+    while (position < m_jobs.size() && m_jobs[position].item != item)
+        ++position;
+    Result result;
+    // Without workers, or for an original that appeared after the jobs were
+    // listed, the pictures are made here.
+    if (m_workers.empty() || position == m_jobs.size()) {
+        result = make(job);
+    } else {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!m_results.count(item)) {
+            m_changed.wait_for(lock, std::chrono::milliseconds(40));
+            lock.unlock();
+            progress.waiting();
+            lock.lock();
+        }
+        result = std::move(m_results[item]);
+        m_results.erase(item);
+        m_taken = std::max(m_taken, position + 1);
+        m_changed.notify_all();
+    }
+    if (result.failure)
+        std::rethrow_exception(result.failure);
+    return std::move(result.thumbnail);
+}
+
+std::string PicturePipeline::large(const PictureJob& job)
+{
+    const int item = job.item;
+    Made made;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const auto found = m_made.find(item);
+        if (found != m_made.end())
+            made = found->second;
+    }
+    if (!made.hash.empty() && m_cache)
+        if (std::optional<std::string> cached = m_cache->find(key(made, 'l')))
+            return std::move(*cached);
+    // Not in the cache (or no cache): made again, exactly as the workers make it.
+    const PictureFormat format = pictureFormatOf(job.original);
+    std::vector<Box> boxes{m_thumbnail};
+    if (m_large)
+        boxes.push_back(*m_large);
+    return makeBoxPictures(platform::readWholeFile(job.original), job.original, format, boxes).back();
+}
+
+}  // namespace pictavo::build

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "build/picture_cache.h"
+#include "build/picture_maker.h"
+#include "model/progress.h"
+
+#include <condition_variable>
+#include <exception>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace pictavo::build {
+
+// One item whose pictures are to be made: its position and its original.
+struct PictureJob {
+    int item;
+    std::string original;
+};
+
+// Makes the pictures of the jobs on worker threads, a few items ahead of the
+// thumbnail pass that takes them in item order. Each original is decoded once
+// for both boxes; the large pictures wait in the cache for the large pass.
+// Pictures already in the cache are not made again.
+class PicturePipeline {
+public:
+    // With no workers everything is made on the calling thread when asked for.
+    PicturePipeline(std::vector<PictureJob> jobs, Box thumbnail, std::optional<Box> large,
+                    std::shared_ptr<const PictureCache> cache, int workers);
+    ~PicturePipeline();
+    PicturePipeline(const PicturePipeline&) = delete;
+    PicturePipeline& operator=(const PicturePipeline&) = delete;
+
+    // The thumbnail of the job's item, or its failure thrown as it happened.
+    std::string thumbnail(const PictureJob& job, model::ProgressReporter& progress);
+    // The large picture of the job's item, asked for after its thumbnail.
+    std::string large(const PictureJob& job);
+
+private:
+    struct Result {
+        std::string thumbnail;
+        std::exception_ptr failure;
+    };
+    struct Made {
+        std::string hash;
+        PictureFormat format = PictureFormat::Jpeg;
+    };
+
+    void work();
+    Result make(const PictureJob& job);
+    std::string key(const Made& made, char which) const;
+    std::string originalHash(const std::string& original, std::string& bytes) const;
+
+    std::vector<PictureJob> m_jobs;
+    Box m_thumbnail;
+    std::optional<Box> m_large;
+    std::shared_ptr<const PictureCache> m_cache;
+    std::size_t m_window;
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::size_t m_nextJob = 0;
+    std::size_t m_taken = 0;
+    bool m_stop = false;
+    std::map<int, Result> m_results;
+    std::map<int, Made> m_made;
+    std::vector<std::thread> m_workers;
+};
+
+}  // namespace pictavo::build
