@@ -79,9 +79,10 @@ PicturePipeline::Result PicturePipeline::make(const PictureJob& job)
             std::lock_guard<std::mutex> lock(m_mutex);
             m_made[job.item] = made;
         }
-        std::optional<std::string> thumbnail = m_cache ? m_cache->find(key(made, 't')) : std::nullopt;
-        const bool largeCached = !m_large || (m_cache && m_cache->find(key(made, 'l')));
-        if (thumbnail && largeCached) {
+        // Both pictures are stored together, so a cached thumbnail means the
+        // large picture is there too; should it have gone, the large pass
+        // makes it again.
+        if (std::optional<std::string> thumbnail = m_cache ? m_cache->find(key(made, 't')) : std::nullopt) {
             result.thumbnail = std::move(*thumbnail);
             return result;
         }

@@ -61,6 +61,8 @@ std::string userFolderOrFallback(std::string_view key, const char* fallbackName)
 
 bool makeFolder(const std::string& path)
 {
+    if (folderExists(path))
+        return true;
     std::error_code ignored;
     std::filesystem::create_directories(path, ignored);
     return folderExists(path);
