@@ -4,7 +4,7 @@ BUILD_DIR ?= out
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test sanitize bench clean
+.PHONY: all deps configure build run test sanitize fuzz bench clean
 
 all: build
 
@@ -34,11 +34,20 @@ test: build
 bench: build
 	@$(BUILD_DIR)/bench/publish_bench $(BUILD_DIR)/cli/pictavo-cli
 
-# The tests again in a Debug build, under AddressSanitizer and UBSan.
+# The core's tests again in a Debug build, under AddressSanitizer and UBSan
+# (the editor and browser tests stay out of this pass).
 sanitize: deps
-	@cmake -S . -B $(BUILD_DIR)-debug -DCMAKE_BUILD_TYPE=Debug >/dev/null
-	@cmake --build $(BUILD_DIR)-debug -j $(JOBS)
-	@ctest --test-dir $(BUILD_DIR)-debug --output-on-failure -j $(JOBS)
+	@cmake -S . -B $(BUILD_DIR)-debug -DCMAKE_BUILD_TYPE=Debug -DPICTAVO_EDITOR=OFF >/dev/null
+	@cmake --build $(BUILD_DIR)-debug -j $(JOBS) --target core_tests pictavo-cli
+	@ctest --test-dir $(BUILD_DIR)-debug --output-on-failure -j $(JOBS) -LE browser
+
+# Every fuzz target for FUZZ_SECONDS (a minute by default), built with clang.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@cmake -S . -B $(BUILD_DIR)-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DPICTAVO_FUZZ=ON -DPICTAVO_EDITOR=OFF >/dev/null
+	@cmake --build $(BUILD_DIR)-fuzz -j $(JOBS) --target fuzz_targets
+	@scripts/run-fuzz $(BUILD_DIR)-fuzz $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD_DIR) $(BUILD_DIR)-debug
+	rm -rf $(BUILD_DIR) $(BUILD_DIR)-debug $(BUILD_DIR)-fuzz

@@ -3,6 +3,8 @@
 #include "platform/user_error.h"
 
 #include <atomic>
+#include <cstdlib>
+#include <mutex>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,6 +14,31 @@ namespace pictavo::platform {
 namespace {
 
 constexpr std::size_t bufferLimit = 1 << 16;
+
+std::mutex faultMutex;
+std::optional<WriteFault> injectedFault;
+
+// The fault that applies to a file of that name, if any.
+std::optional<WriteFault> faultFor(const std::string& fileName)
+{
+    std::optional<WriteFault> fault;
+    {
+        std::lock_guard<std::mutex> lock(faultMutex);
+        fault = injectedFault;
+    }
+    if (!fault) {
+        const char* text = std::getenv("PICTAVO_WRITE_FAULT");
+        const std::string setting = text ? text : "";
+        const std::size_t first = setting.find(':');
+        const std::size_t second = first == std::string::npos ? first : setting.find(':', first + 1);
+        if (second != std::string::npos)
+            fault = WriteFault{setting.substr(0, first), setting.compare(first + 1, second - first - 1, "close") == 0,
+                               std::atoi(setting.c_str() + second + 1)};
+    }
+    if (fault && !fault->namePart.empty() && fileName.find(fault->namePart) != std::string::npos)
+        return fault;
+    return std::nullopt;
+}
 
 std::filesystem::path temporarySibling(const std::filesystem::path& target, unsigned attempt)
 {
@@ -39,6 +66,13 @@ FileWriter::FileWriter(std::filesystem::path target, Durability durability)
             throwIoError(errno);
     }
     m_buffer.reserve(bufferLimit);
+    m_fault = faultFor(m_target.filename().string());
+}
+
+void setWriteFault(std::optional<WriteFault> fault)
+{
+    std::lock_guard<std::mutex> lock(faultMutex);
+    injectedFault = std::move(fault);
 }
 
 FileWriter::~FileWriter()
@@ -67,6 +101,11 @@ void FileWriter::writeLine(std::string_view line)
 
 void FileWriter::flushBuffer()
 {
+    if (m_fault && !m_fault->atClose && !m_buffer.empty()) {
+        // Half of the data reaches the file before the write fails.
+        [[maybe_unused]] const ssize_t n = ::write(m_fd, m_buffer.data(), m_buffer.size() / 2);
+        throwIoError(m_fault->error);
+    }
     std::size_t done = 0;
     while (done < m_buffer.size()) {
         const ssize_t n = ::write(m_fd, m_buffer.data() + done, m_buffer.size() - done);
@@ -89,6 +128,8 @@ void FileWriter::commit()
     m_fd = -1;
     if (::close(fd) != 0)
         throwIoError(errno);
+    if (m_fault && m_fault->atClose)
+        throwIoError(m_fault->error);
     if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
         throwIoError(errno);
     m_committed = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,16 @@ namespace pictavo::platform {
 // write, the flush and the close have succeeded, so a failed save never
 // destroys the previous file. Every failure throws a UserError with the
 // runtime's message; an uncommitted writer removes its temporary file.
+// A seam for tests: the writes or the close of every file whose name
+// contains namePart fail part-way with the error number. Also read from
+// PICTAVO_WRITE_FAULT="<name part>:<write|close>:<error number>".
+struct WriteFault {
+    std::string namePart;
+    bool atClose = false;
+    int error = 0;
+};
+void setWriteFault(std::optional<WriteFault> fault);
+
 // Whether commit() waits until the data is on the disk: the user's own files
 // are; pictures and copies that any build makes again need not be.
 enum class Durability { Synced, Unsynced };
@@ -38,6 +49,7 @@ private:
     int m_fd = -1;
     std::string m_buffer;
     Durability m_durability;
+    std::optional<WriteFault> m_fault;
     bool m_committed = false;
 };
 

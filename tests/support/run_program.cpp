@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,9 +34,10 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
     if (spawned != 0)
         throw std::runtime_error("cannot start " + program);
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
     return ProgramResult{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readBytes(outPath),
-                         readBytes(errPath)};
+                         readBytes(errPath), usage.ru_maxrss};
 }
 
 }  // namespace pictavo::test

@@ -1,0 +1,164 @@
+#include "fuzz/targets.h"
+
+#include "build/embedding_page.h"
+#include "build/flash_config.h"
+#include "build/picture_decoder.h"
+#include "build/picture_maker.h"
+#include "model/applet_agent.h"
+#include "platform/user_error.h"
+#include "publish/readme.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <pugixml.hpp>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+
+namespace pictavo::fuzz {
+
+namespace {
+
+// Pictures that would take long to decode are refused before the decode
+// here; the decoders' own limit is far larger than a fuzzer's patience.
+constexpr long long MaxFuzzPixels = 1 << 22;
+
+const std::filesystem::path& workFolder()
+{
+    static const std::filesystem::path folder = [] {
+        std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("pictavo-fuzz-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(path);
+        return path;
+    }();
+    return folder;
+}
+
+std::string bytes(const std::uint8_t* data, std::size_t size)
+{
+    return std::string(reinterpret_cast<const char*>(data), size);
+}
+
+void writeFile(const std::filesystem::path& path, const std::string& content)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        throw std::runtime_error("cannot write " + path.string());
+    std::fwrite(content.data(), 1, content.size(), file);
+    std::fclose(file);
+}
+
+// Text the project file can hold: no field separator and no line break.
+std::string projectText(std::string text)
+{
+    for (std::size_t at; (at = text.find(model::TAppletAgent::FieldSeparator)) != std::string::npos;)
+        text.erase(at, 1);
+    for (char& c : text)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return text;
+}
+
+}  // namespace
+
+void projectReader(const std::uint8_t* data, std::size_t size)
+{
+    const std::filesystem::path file = workFolder() / "reader.tvgallery1";
+    writeFile(file, bytes(data, size));
+    model::TAppletAgent agent;
+    agent.ResetToDefaults();
+    model::Outline outline;
+    model::NullProgress progress;
+    try {
+        if (agent.LoadProjectFile(file, outline, progress) == model::LoadOutcome::Loaded &&
+            outline.nodeCount() != static_cast<int>(agent.Items.size()) + 1)
+            throw std::logic_error("the outline does not match the items");
+    } catch (const platform::UserError&) {
+    }
+}
+
+void bmpReader(const std::uint8_t* data, std::size_t size)
+{
+    try {
+        auto decoder = build::openBmp(bytes(data, size), "fuzz.bmp");
+        if (static_cast<long long>(decoder->width()) * decoder->height() > MaxFuzzPixels)
+            return;
+        const build::Image image = decoder->decode(decoder->width(), decoder->height());
+        if (image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 3)
+            throw std::logic_error("the picture's size does not match its pixels");
+    } catch (const platform::UserError&) {
+    }
+}
+
+void pictureMaker(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 1)
+        return;
+    const bool gif = data[0] & 1;
+    const std::string original = bytes(data + 1, size - 1);
+    try {
+        auto decoder = gif ? build::openGif(original, "fuzz.gif") : build::openJpeg(original, "fuzz.jpg");
+        if (static_cast<long long>(decoder->width()) * decoder->height() > 16 * MaxFuzzPixels)
+            return;
+        const auto pictures = build::makeBoxPictures(original, "fuzz", gif ? build::PictureFormat::Gif : build::PictureFormat::Jpeg,
+                                                     {build::Box{13, 7}, build::Box{29, 31}});
+        if (pictures.size() != 2 || pictures[0].empty() || pictures[1].empty())
+            throw std::logic_error("a picture is missing");
+    } catch (const platform::UserError&) {
+    }
+}
+
+void projectRoundTrip(const std::uint8_t* data, std::size_t size)
+{
+    // Fields are the input's runs between zero bytes: the gallery's 43, then
+    // items of 9.
+    std::vector<std::string> fields;
+    std::string current;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == 0) {
+            fields.push_back(projectText(current));
+            current.clear();
+        } else {
+            current += static_cast<char>(data[i]);
+        }
+    }
+    fields.push_back(projectText(current));
+
+    model::TAppletAgent agent;
+    agent.ResetToDefaults();
+    std::size_t next = 0;
+    for (int f = 1; f <= model::TAppletData::FieldCount && next < fields.size(); ++f)
+        agent.AppletData.field(f) = fields[next++];
+    while (next < fields.size()) {
+        model::TItemData item;
+        for (int f = 1; f <= model::TItemData::FieldCount && next < fields.size(); ++f)
+            item.field(f) = fields[next++];
+        item.Level = std::to_string(item.Level.size() % 3 == 0 ? 0 : 1);
+        agent.Items.push_back(item);
+    }
+    if (!agent.Items.empty())
+        agent.Items.front().Level = "0";
+
+    const std::filesystem::path& folder = workFolder();
+    model::NullProgress progress;
+    agent.SaveProjectFile(folder / "round.tvgallery1", progress);
+    try {
+        const std::filesystem::path config = build::WriteFlashConfig(agent, folder);
+        pugi::xml_document document;
+        if (!document.load_file(config.c_str()))
+            throw std::logic_error("the configuration is not XML");
+        std::filesystem::remove(config);
+        build::WriteEmbeddingPage(agent, folder / "round.html");
+    } catch (const platform::UserError&) {
+        // Sizes that are no integers are refused; that is the promise too.
+    }
+    publish::WriteReadme(agent, folder, "round_readme.txt", progress);
+
+    model::TAppletAgent reloaded;
+    model::Outline outline;
+    if (reloaded.LoadProjectFile(folder / "round.tvgallery1", outline, progress) != model::LoadOutcome::Loaded ||
+        reloaded.AppletData != agent.AppletData || reloaded.Items != agent.Items)
+        throw std::logic_error("the project file did not read back field for field");
+}
+
+}  // namespace pictavo::fuzz

@@ -1,0 +1,99 @@
+#include "publish/save_all.h"
+
+#include "build/bmp_codec.h"
+#include "platform/file_writer.h"
+#include "support/pictures.h"
+#include "support/recording_progress.h"
+#include "support/user_error_of.h"
+#include "support/user_folders.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+
+namespace pictavo::publish {
+namespace {
+
+// A save whose write or close fails part-way through one of its files.
+class FailingSave : public testing::Test {
+protected:
+    FailingSave()
+    {
+        test::writeBytes(originals / "a.bmp", build::encodeBmp(test::coordinatePicture(40, 30)));
+        agent.ResetToDefaults();
+        model::TItemData item = model::TAppletAgent::NewItemData();
+        item.OriginalImagePath = (originals / "a.bmp").string();
+        item.Level = "0";
+        agent.Items.push_back(item);
+        outline = model::rebuildOutline(agent.Items);
+        test::writeBytes(site / "g.tvgallery1", previous);
+    }
+    ~FailingSave() override { platform::setWriteFault(std::nullopt); }
+
+    std::string save()
+    {
+        agent.Items[0].ToolTip = "new title";
+        return test::userErrorOf([&] { SaveAllRequiredFiles(agent, outline, site.path(), "g.tvgallery1", progress); });
+    }
+
+    bool temporaryFilesLeft() const
+    {
+        for (const std::string& name : test::folderListing(site.path()))
+            if (name.front() == '.')
+                return true;
+        return false;
+    }
+
+    const std::string previous = "the previous project file\r\n";
+    test::UserFolders user;
+    test::TempDir originals;
+    test::TempDir site;
+    model::TAppletAgent agent;
+    model::Outline outline;
+    test::RecordingProgress progress;
+};
+
+TEST_F(FailingSave, AFileThatCannotBeWrittenStopsTheSaveAndKeepsThePreviousProjectFile)
+{
+    struct Case {
+        const char* file;
+        bool atClose;
+        int error;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"g.html", false, ENOSPC, "Disk full"},
+        {"g.html", true, EIO, "I/O error 5"},
+        {"gallery1config.xml", false, EDQUOT, "Disk full"},
+        {"gallery1config.xml", true, ENOSPC, "Disk full"},
+        {"p0_t", false, EIO, "I/O error 5"},
+        {"p0_l", true, ENOSPC, "Disk full"},
+        {"g.tvgallery1", false, ENOSPC, "Disk full"},
+        {"g.tvgallery1", true, EIO, "I/O error 5"},
+    };
+    for (const Case& c : cases) {
+        platform::setWriteFault(platform::WriteFault{c.file, c.atClose, c.error});
+        EXPECT_EQ(save(), c.message) << c.file;
+        EXPECT_EQ(test::readBytes(site / "g.tvgallery1"), previous) << c.file;
+        EXPECT_FALSE(temporaryFilesLeft()) << c.file;
+    }
+}
+
+TEST_F(FailingSave, AReadmeThatCannotBeWrittenLeavesTheNewProjectFileWhole)
+{
+    platform::setWriteFault(platform::WriteFault{"g_readme.txt", false, ENOSPC});
+    EXPECT_EQ(save(), "Disk full");
+    model::TAppletAgent reloaded;
+    model::Outline reloadedOutline;
+    model::NullProgress quiet;
+    ASSERT_EQ(reloaded.LoadProjectFile(site / "g.tvgallery1", reloadedOutline, quiet), model::LoadOutcome::Loaded);
+    EXPECT_EQ(reloaded.Items[0].ToolTip, "new title");
+    EXPECT_FALSE(std::filesystem::exists(site / "g_readme.txt"));
+    EXPECT_FALSE(temporaryFilesLeft());
+
+    platform::setWriteFault(std::nullopt);
+    EXPECT_EQ(save(), "<no error>");
+    EXPECT_TRUE(std::filesystem::exists(site / "g_readme.txt"));
+}
+
+}  // namespace
+}  // namespace pictavo::publish
