@@ -308,11 +308,11 @@ var swfobject = (function () {
             scrollOn = element("button", "pictavo-scroll", bar);
             scrollOn.style.right = "0";
             [[scrollBack, "previous", "Scroll thumbnails back", -1], [scrollOn, "next", "Scroll thumbnails on", 1]]
-                .forEach(function (spec) {
-                    spec[0].type = "button";
-                    spec[0].setAttribute("aria-label", spec[2]);
-                    spec[0].appendChild(icon(spec[1]));
-                    spec[0].addEventListener("click", function () { scrollTo(offset + spec[3] * s.barWidth * 0.8); });
+                .forEach(function (entry) {
+                    entry[0].type = "button";
+                    entry[0].setAttribute("aria-label", entry[2]);
+                    entry[0].appendChild(icon(entry[1]));
+                    entry[0].addEventListener("click", function () { scrollTo(offset + entry[3] * s.barWidth * 0.8); });
                 });
         }
 

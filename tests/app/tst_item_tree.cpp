@@ -1,6 +1,6 @@
 #include "build/bmp_codec.h"
 #include "main_form.h"
-#include "scripted_dialogs.h"
+#include "editor_session.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -23,13 +22,13 @@ class TestItemTree : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
-    std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<EditorSession> m_session;
+    ScriptedDialogs* m_dialogs = nullptr;
+    TMainForm* m_form = nullptr;
 
     QTreeWidget* tree() { return m_form->tree(); }
     QTreeWidgetItem* root() { return tree()->topLevelItem(0); }
-    QString path(const QString& name) const { return m_home->filePath(name); }
+    QString path(const QString& name) const { return m_session->path(name); }
     const model::TItemArray& items() { return m_form->agent().Items; }
 
     QTreeWidgetItem* node(const QString& caption)
@@ -103,21 +102,12 @@ private:
 private slots:
     void init()
     {
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("HOME", m_home->path().toUtf8());
-        qputenv("XDG_DATA_HOME", path("data").toUtf8());
-        qputenv("XDG_CONFIG_HOME", path("config").toUtf8());
-        m_dialogs = std::make_unique<ScriptedDialogs>();
-        m_form = std::make_unique<TMainForm>(*m_dialogs);
+        m_session = std::make_unique<EditorSession>();
+        m_dialogs = &m_session->dialogs;
+        m_form = m_session->form.get();
     }
 
-    void cleanup()
-    {
-        m_form->setModified(false);
-        m_form.reset();
-        m_dialogs.reset();
-        m_home.reset();
-    }
+    void cleanup() { m_session.reset(); }
 
     void insertAddsBlankItemsUnderTheRoot()
     {
@@ -226,7 +216,7 @@ private slots:
             files << path(QString("pic %1.jpg").arg(i));
         m_dialogs->fileNames = {files.join('\n')};
         m_form->btnBatchImportImgsClick();
-        QCOMPARE(m_dialogs->fileDialogFolders.last(), m_home->path());
+        QCOMPARE(m_dialogs->fileDialogFolders.last(), m_session->home.path());
         QCOMPARE(root()->childCount(), 5);
         QCOMPARE(root()->child(4)->text(0), QString("pic 5.jpg"));
         QCOMPARE(QString::fromStdString(items()[2].OriginalImagePath), files[2]);
@@ -243,10 +233,10 @@ private slots:
         m_form->spdbtnItemImageNormalClick();
         QCOMPARE(node("first.bmp"), root()->child(0));
         QCOMPARE(m_form->findChild<QLineEdit*>("edtOriginalImagePath")->text(), path("first.bmp"));
-        QVERIFY(m_form->findChild<QLabel*>("imgPreview")->isVisibleTo(m_form.get()));
+        QVERIFY(m_form->findChild<QLabel*>("imgPreview")->isVisibleTo(m_form));
 
         select("A1.jpg");
-        QVERIFY(!m_form->findChild<QLabel*>("imgPreview")->isVisibleTo(m_form.get()));
+        QVERIFY(!m_form->findChild<QLabel*>("imgPreview")->isVisibleTo(m_form));
         m_dialogs->fileNames = {path("second.bmp")};
         m_form->spdbtnItemImageNormalClick();
         QCOMPARE(root()->child(0)->child(0)->text(0), QString("A1.jpg"));

@@ -5,7 +5,7 @@
 #include "help_window.h"
 #include "main_form.h"
 #include "recent_files.h"
-#include "scripted_dialogs.h"
+#include "editor_session.h"
 #include "platform/user_error.h"
 #include "spin_edit.h"
 
@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -31,9 +30,9 @@ class TestMainForm : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
-    std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<EditorSession> m_session;
+    ScriptedDialogs* m_dialogs = nullptr;
+    TMainForm* m_form = nullptr;
 
     template <typename T>
     T* find(const char* name)
@@ -43,7 +42,7 @@ private:
             qFatal("no %s", name);
         return widget;
     }
-    QString path(const QString& name) const { return m_home->filePath(name); }
+    QString path(const QString& name) const { return m_session->path(name); }
     bool saveEnabled() { return find<QAction>("Save1")->isEnabled() && find<QToolButton>("tlbtnSave")->isEnabled(); }
 
     // A project file with items whose originals exist, written by the core.
@@ -82,21 +81,12 @@ private:
 private slots:
     void init()
     {
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("HOME", m_home->path().toUtf8());
-        qputenv("XDG_DATA_HOME", path("data").toUtf8());
-        qputenv("XDG_CONFIG_HOME", path("config").toUtf8());
-        m_dialogs = std::make_unique<ScriptedDialogs>();
-        m_form = std::make_unique<TMainForm>(*m_dialogs);
+        m_session = std::make_unique<EditorSession>();
+        m_dialogs = &m_session->dialogs;
+        m_form = m_session->form.get();
     }
 
-    void cleanup()
-    {
-        m_form->setModified(false);
-        m_form.reset();
-        m_dialogs.reset();
-        m_home.reset();
-    }
+    void cleanup() { m_session.reset(); }
 
     void startsWithADefaultProject()
     {
@@ -163,7 +153,7 @@ private slots:
         agent.AppletData.pScriptName = "  spaced  ";
         agent.AppletData.InternalUse_RootDir_Local_Checked = "0";
         agent.AppletData.pPreviewBgColor = "FF";
-        ShowGalleryControls(m_form.get(), agent);
+        ShowGalleryControls(m_form, agent);
         QCOMPARE(find<SpinEdit>("spnedt_focusedBoxBorderAlpha")->value(), 100);
         QCOMPARE(find<SpinEdit>("spnedt_playButtonX")->value(), -9999);
         QVERIFY(!find<QCheckBox>("ckbx_enableAutoPlay")->isChecked());
@@ -171,7 +161,7 @@ private slots:
         // Typed text that is no integer stores the range's lower end.
         find<SpinEdit>("spnedt_imageTitleFontSize")->findChild<QLineEdit*>()->setText("1.5");
         find<SpinEdit>("spnedt_thumbImageWidth")->findChild<QLineEdit*>()->setText("");
-        StoreGalleryControls(m_form.get(), agent);
+        StoreGalleryControls(m_form, agent);
         const model::TAppletData& d = agent.AppletData;
         QCOMPARE(QString::fromStdString(d.focusedBoxBorderAlpha), QString("100"));
         QCOMPARE(QString::fromStdString(d.playButtonX), QString("-9999"));
@@ -188,7 +178,7 @@ private slots:
 
         agent.AppletData.largeImageWidth = "wide";
         try {
-            ShowGalleryControls(m_form.get(), agent);
+            ShowGalleryControls(m_form, agent);
             QFAIL("no error");
         } catch (const pictavo::platform::UserError& e) {
             QCOMPARE(QString(e.what()), QString("'wide' is not a valid integer value"));
@@ -209,7 +199,7 @@ private slots:
         QVERIFY(!find<QToolButton>("SpeedButton6")->isEnabled());
 
         m_form->agent().AppletData.showDescriptionBox = "0";
-        ShowGalleryControls(m_form.get(), m_form->agent());
+        ShowGalleryControls(m_form, m_form->agent());
         QVERIFY(!find<SpinEdit>("spnedt_descriptionBoxHeight")->isEnabled());
 
         TCheckGroupBox box;
