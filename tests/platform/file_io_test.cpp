@@ -1,3 +1,4 @@
+#include "platform/file_ops.h"
 #include "platform/file_reader.h"
 #include "platform/file_writer.h"
 #include "platform/user_error.h"
@@ -94,6 +95,29 @@ TEST(FileWriter, AMissingFolderIsAnInvalidFilename)
 {
     TempDir dir;
     EXPECT_EQ(userErrorOf([&] { FileWriter writer(dir / "no-such-folder" / "a.txt"); }), "Invalid filename");
+}
+
+}  // namespace
+}  // namespace pictavo::platform
+
+namespace pictavo::platform {
+namespace {
+
+TEST(CopyFileOverwriting, ReplacesADifferentTargetAndLeavesAnIdenticalOneAlone)
+{
+    test::TempDir dir;
+    test::writeBytes(dir / "from", "same bytes");
+    test::writeBytes(dir / "to", "same bytes");
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    std::filesystem::last_write_time(dir / "to", old);
+    EXPECT_TRUE(copyFileOverwriting(dir / "from", dir / "to"));
+    EXPECT_EQ(std::filesystem::last_write_time(dir / "to"), old);
+
+    test::writeBytes(dir / "from", "other bytes");
+    EXPECT_TRUE(copyFileOverwriting(dir / "from", dir / "to"));
+    EXPECT_EQ(test::readBytes(dir / "to"), "other bytes");
+    EXPECT_FALSE(copyFileOverwriting(dir / "missing", dir / "to"));
+    EXPECT_EQ(test::readBytes(dir / "to"), "other bytes");
 }
 
 }  // namespace
