@@ -4,11 +4,11 @@
 #include "build/flash_config.h"
 #include "build/item_images.h"
 #include "model/value_encodings.h"
+#include "platform/ascii.h"
 #include "platform/file_ops.h"
 #include "platform/folders.h"
 #include "publish/staging.h"
 
-#include <cctype>
 #include <vector>
 
 namespace pictavo::build {
@@ -20,7 +20,7 @@ bool matchesAt(std::string_view text, std::size_t at, std::string_view part)
     if (part.empty() || at + part.size() > text.size())
         return false;
     for (std::size_t i = 0; i < part.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[at + i])) != std::tolower(static_cast<unsigned char>(part[i])))
+        if (platform::lowerCase(text[at + i]) != platform::lowerCase(part[i]))
             return false;
     return true;
 }

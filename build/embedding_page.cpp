@@ -3,6 +3,7 @@
 #include "build/flash_config.h"
 #include "model/product.h"
 #include "model/value_encodings.h"
+#include "platform/ascii.h"
 #include "platform/file_writer.h"
 
 #include <cstdio>
@@ -87,10 +88,10 @@ void WriteEmbeddingPage(const model::TAppletAgent& agent, const std::filesystem:
     line("<!-- Please insert the following codes into <head> section of the Web pages. -->");
     line("<!-- START COPYING FROM HERE -->");
     for (const model::TLinkedFileInfo& file : agent.LinkedFiles)
-        if (model::lowerCase(file.Kind) == "css")
+        if (platform::lowerCase(file.Kind) == "css")
             line("<LINK href=\"./" + htmlAttribute(file.FileName) + "\" type=\"text/css\" rel=\"stylesheet\" />");
     for (const model::TLinkedFileInfo& file : agent.LinkedFiles)
-        if (model::lowerCase(file.Kind) == "js")
+        if (platform::lowerCase(file.Kind) == "js")
             line("<SCRIPT language=\"javascript\" type=\"text/javascript\" src=\"./" + htmlAttribute(file.FileName) +
                  "\"></SCRIPT>");
     line("<!-- END OF COPYING -->");

@@ -5,7 +5,7 @@
 #include "build/gif_codec.h"
 #include "build/jpeg_codec.h"
 #include "build/picture_decoder.h"
-#include "model/value_encodings.h"
+#include "platform/ascii.h"
 #include "platform/file_reader.h"
 #include "platform/file_writer.h"
 #include "platform/folders.h"
@@ -23,7 +23,7 @@ PictureFormat pictureFormatOf(const std::filesystem::path& original)
     std::string extension = original.extension().string();
     if (!extension.empty())
         extension.erase(0, 1);
-    const std::string lower = model::lowerCase(extension);
+    const std::string lower = platform::lowerCase(extension);
     if (lower == "jpg" || lower == "jpeg")
         return PictureFormat::Jpeg;
     if (lower == "gif")

@@ -1,8 +1,8 @@
 #include "model/value_encodings.h"
 
+#include "platform/ascii.h"
 #include "platform/user_error.h"
 
-#include <cctype>
 #include <cstdio>
 #include <limits>
 
@@ -11,17 +11,6 @@ namespace pictavo::model {
 namespace {
 
 bool isTrimmed(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-int hexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Characters from..from+1 (1-based) of the text, as far as they exist.
 std::string_view pair(std::string_view text, std::size_t from)
@@ -42,14 +31,6 @@ std::string trimControl(std::string_view text)
     while (end > begin && isTrimmed(text[end - 1]))
         --end;
     return std::string(text.substr(begin, end - begin));
-}
-
-std::string lowerCase(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
 }
 
 std::string conversionErrorMessage(std::string_view text)
@@ -93,14 +74,14 @@ std::string ColorToHexText(Color color)
 
 Color HexTextToColor(std::string_view text)
 {
-    if (lowerCase(text) == "transparent")
+    if (platform::lowerCase(text) == "transparent")
         return Color{};
 
     const std::string composed =
         "$00" + std::string(pair(text, 5)) + std::string(pair(text, 3)) + std::string(pair(text, 1));
     unsigned long value = 0;
     for (std::size_t i = 1; i < composed.size(); ++i) {
-        const int digit = hexDigitValue(composed[i]);
+        const int digit = platform::hexDigitValue(composed[i]);
         if (digit < 0)
             throw platform::UserError(conversionErrorMessage(composed));
         value = value * 16 + static_cast<unsigned long>(digit);

@@ -9,9 +9,6 @@ namespace pictavo::model {
 // Text kind: leading and trailing characters of codes 0 to 32 removed.
 std::string trimControl(std::string_view text);
 
-// The text with A to Z in lower case; other bytes stay.
-std::string lowerCase(std::string_view text);
-
 // Integer kind: an optional sign and decimal digits, leading zeros allowed,
 // within the 32-bit range. Anything else throws the conversion error.
 int parseInteger(std::string_view text);

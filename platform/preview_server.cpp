@@ -1,5 +1,6 @@
 #include "platform/preview_server.h"
 
+#include "platform/ascii.h"
 #include "platform/user_error.h"
 
 #include <arpa/inet.h>
@@ -40,25 +41,12 @@ const char* contentTypeOf(const std::string& name)
 {
     const std::size_t dot = name.rfind('.');
     if (dot != std::string::npos) {
-        std::string extension = name.substr(dot);
-        for (char& c : extension)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::string extension = lowerCase(name.substr(dot));
         for (const ContentType& t : contentTypes)
             if (extension == t.extension)
                 return t.type;
     }
     return "application/octet-stream";
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // Percent-decodes; false for a malformed escape.
@@ -72,8 +60,8 @@ bool percentDecode(const std::string& text, std::string& out)
         }
         if (i + 2 >= text.size())
             return false;
-        const int high = hexValue(text[i + 1]);
-        const int low = hexValue(text[i + 2]);
+        const int high = hexDigitValue(text[i + 1]);
+        const int low = hexDigitValue(text[i + 2]);
         if (high < 0 || low < 0)
             return false;
         out += static_cast<char>(high * 16 + low);

@@ -5,7 +5,7 @@
 #include "platform/folders.h"
 #include "publish/readme.h"
 
-#include "model/value_encodings.h"
+#include "platform/ascii.h"
 
 namespace pictavo::publish {
 
@@ -14,8 +14,8 @@ std::string BaseName(const std::string& chosenName)
     const std::size_t dot = chosenName.rfind('.');
     if (dot == std::string::npos)
         return chosenName;
-    const std::string extension = model::lowerCase(chosenName.substr(dot));
-    const std::string lower = model::lowerCase(chosenName);
+    const std::string extension = platform::lowerCase(chosenName.substr(dot));
+    const std::string lower = platform::lowerCase(chosenName);
     std::string base;
     for (std::size_t at = 0; at < chosenName.size();) {
         if (lower.compare(at, extension.size(), extension) == 0) {

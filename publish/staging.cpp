@@ -1,6 +1,7 @@
 #include "publish/staging.h"
 
 #include "model/value_encodings.h"
+#include "platform/ascii.h"
 #include "platform/file_ops.h"
 #include "platform/folders.h"
 
@@ -11,7 +12,7 @@ namespace {
 
 std::string comparable(const std::filesystem::path& path)
 {
-    return model::lowerCase(model::trimControl(path.string()));
+    return platform::lowerCase(model::trimControl(path.string()));
 }
 
 }  // namespace
