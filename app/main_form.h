@@ -98,6 +98,7 @@ private:
     bool FormCloseQuery();
     bool savePrompt();
     void storePanels();
+    void buildOnTree(const std::function<void(pictavo::model::Outline&)>& build);
     void saveAll(const QString& fileName);
     void startEmptyTree();
     void addOutlineNodes(const pictavo::model::Outline& outline);
@@ -115,7 +116,7 @@ private:
     void addItemNode(const QString& caption, pictavo::model::TItemData item);
     void showPreviewPicture();
     static int level(QTreeWidgetItem* node);
-    void moveBlock(QTreeWidgetItem* moved, QTreeWidgetItem* before);
+    void raiseBlock(QTreeWidgetItem* lower, QTreeWidgetItem* upper);
     void openServed(std::unique_ptr<pictavo::platform::PreviewServer>& server, const QString& folder,
                     const QString& page);
 

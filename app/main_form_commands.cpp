@@ -112,20 +112,28 @@ void TMainForm::storePanels()
         StoreItemControls(this, m_agent, absoluteIndex(m_currentItemNode) - 1);
 }
 
-// Saves and publishes into the folder of the chosen name, then relabels the
-// tree as the build left the captions.
-void TMainForm::saveAll(const QString& fileName)
+// Runs a build on the outline of the tree, then relabels the tree as the
+// build left the captions, also when it failed part-way.
+void TMainForm::buildOnTree(const std::function<void(model::Outline&)>& build)
 {
-    const QFileInfo info(fileName);
     model::Outline outline = outlineFromTree();
     try {
-        publish::SaveAllRequiredFiles(m_agent, outline, localPath(info.absolutePath()), info.fileName().toStdString(),
-                                      *m_progress);
+        build(outline);
     } catch (...) {
         applyCaptions(outline);
         throw;
     }
     applyCaptions(outline);
+}
+
+// Saves and publishes into the folder of the chosen name.
+void TMainForm::saveAll(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    buildOnTree([&](model::Outline& outline) {
+        publish::SaveAllRequiredFiles(m_agent, outline, localPath(info.absolutePath()), info.fileName().toStdString(),
+                                      *m_progress);
+    });
 }
 
 void TMainForm::New1Click()
@@ -268,15 +276,8 @@ void TMainForm::Preview1Click()
         return;
     }
     storePanels();
-    model::Outline outline = outlineFromTree();
     std::filesystem::path page;
-    try {
-        page = publish::BuildPreview(m_agent, outline, *m_progress);
-    } catch (...) {
-        applyCaptions(outline);
-        throw;
-    }
-    applyCaptions(outline);
+    buildOnTree([&](model::Outline& outline) { page = publish::BuildPreview(m_agent, outline, *m_progress); });
     openServed(m_previewServer, folderText(page.parent_path()), QString::fromStdString(page.filename().string()));
 }
 

@@ -221,17 +221,26 @@ void TMainForm::Delete1Click()
     UpdateItemCommands();
 }
 
-// Moves a node with its subtree to just before another node of the same
-// parent; the selection stays where it was.
-void TMainForm::moveBlock(QTreeWidgetItem* moved, QTreeWidgetItem* before)
+// Moves a node's block (the node and its subtree) to just before the block
+// of its previous sibling, in the list by repeated exchanges of neighbours,
+// so both blocks keep their inner order, and in the tree. The selection
+// stays where it was.
+void TMainForm::raiseBlock(QTreeWidgetItem* lower, QTreeWidgetItem* upper)
 {
+    const int first = absoluteIndex(lower) - 1;
+    const int upperBlock = 1 + CountDescendants(upper);
+    const int lowerBlock = 1 + CountDescendants(lower);
+    for (int j = 0; j < lowerBlock; ++j)
+        for (int k = 0; k < upperBlock; ++k)
+            m_agent.MoveItemUp(first + j - k);
+
     QTreeWidgetItem* selected = m_tree->currentItem();
-    QTreeWidgetItem* parent = moved->parent();
+    QTreeWidgetItem* parent = lower->parent();
     m_treeRebuilding = true;
-    const bool expanded = moved->isExpanded();
-    parent->takeChild(parent->indexOfChild(moved));
-    parent->insertChild(parent->indexOfChild(before), moved);
-    moved->setExpanded(expanded);
+    const bool expanded = lower->isExpanded();
+    parent->takeChild(parent->indexOfChild(lower));
+    parent->insertChild(parent->indexOfChild(upper), lower);
+    lower->setExpanded(expanded);
     m_tree->setCurrentItem(selected);
     m_treeRebuilding = false;
 }
@@ -239,34 +248,20 @@ void TMainForm::moveBlock(QTreeWidgetItem* moved, QTreeWidgetItem* before)
 void TMainForm::MoveUp1Click()
 {
     setModified(true);
-    QTreeWidgetItem* s = m_tree->currentItem();
-    QTreeWidgetItem* p = s && s != m_tree->topLevelItem(0) ? previousSibling(s) : nullptr;
-    if (p) {
-        const int first = absoluteIndex(s) - 1;
-        const int previousBlock = 1 + CountDescendants(p);
-        const int block = 1 + CountDescendants(s);
-        for (int j = 0; j < block; ++j)
-            for (int k = 0; k < previousBlock; ++k)
-                m_agent.MoveItemUp(first + j - k);
-        moveBlock(s, p);
-    }
+    QTreeWidgetItem* selected = m_tree->currentItem();
+    if (selected && selected != m_tree->topLevelItem(0))
+        if (QTreeWidgetItem* previous = previousSibling(selected))
+            raiseBlock(selected, previous);
     UpdateItemCommands();
 }
 
 void TMainForm::MoveDown1Click()
 {
     setModified(true);
-    QTreeWidgetItem* s = m_tree->currentItem();
-    QTreeWidgetItem* n = s && s != m_tree->topLevelItem(0) ? nextSibling(s) : nullptr;
-    if (n) {
-        const int first = absoluteIndex(n) - 1;
-        const int nextBlock = 1 + CountDescendants(n);
-        const int block = 1 + CountDescendants(s);
-        for (int j = 0; j < nextBlock; ++j)
-            for (int k = 0; k < block; ++k)
-                m_agent.MoveItemUp(first + j - k);
-        moveBlock(n, s);
-    }
+    QTreeWidgetItem* selected = m_tree->currentItem();
+    if (selected && selected != m_tree->topLevelItem(0))
+        if (QTreeWidgetItem* next = nextSibling(selected))
+            raiseBlock(next, selected);
     UpdateItemCommands();
 }
 

@@ -37,6 +37,15 @@ PicturePipeline::~PicturePipeline()
         worker.join();
 }
 
+// Both pictures come from one decode, so what each looks like depends on both boxes.
+std::vector<Box> PicturePipeline::boxes() const
+{
+    std::vector<Box> both{m_thumbnail};
+    if (m_large)
+        both.push_back(*m_large);
+    return both;
+}
+
 std::string PicturePipeline::key(const Made& made, char which) const
 {
     return std::string(PictureCodeVersion) + "|" + extensionOf(made.format) + "|" + made.hash + "|" +
@@ -88,10 +97,7 @@ PicturePipeline::Result PicturePipeline::make(const PictureJob& job)
         }
         if (bytes.empty())
             bytes = platform::readWholeFile(job.original);
-        std::vector<Box> boxes{m_thumbnail};
-        if (m_large)
-            boxes.push_back(*m_large);
-        std::vector<std::string> pictures = makeBoxPictures(std::move(bytes), job.original, format, boxes);
+        std::vector<std::string> pictures = makeBoxPictures(std::move(bytes), job.original, format, boxes());
         if (m_cache) {
             m_cache->store(key(made, 't'), pictures[0]);
             if (m_large)
@@ -163,11 +169,8 @@ std::string PicturePipeline::large(const PictureJob& job)
         if (std::optional<std::string> cached = m_cache->find(key(made, 'l')))
             return std::move(*cached);
     // Not in the cache (or no cache): made again, exactly as the workers make it.
-    const PictureFormat format = pictureFormatOf(job.original);
-    std::vector<Box> boxes{m_thumbnail};
-    if (m_large)
-        boxes.push_back(*m_large);
-    return makeBoxPictures(platform::readWholeFile(job.original), job.original, format, boxes).back();
+    return makeBoxPictures(platform::readWholeFile(job.original), job.original, pictureFormatOf(job.original), boxes())
+        .back();
 }
 
 }  // namespace pictavo::build

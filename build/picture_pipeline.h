@@ -52,6 +52,7 @@ private:
 
     void work();
     Result make(const PictureJob& job);
+    std::vector<Box> boxes() const;
     std::string key(const Made& made, char which) const;
     std::string originalHash(const std::string& original, std::string& bytes) const;
 
