@@ -1,7 +1,9 @@
 #pragma once
 
+#include "build/bmp_codec.h"
 #include "main_form.h"
 #include "scripted_dialogs.h"
+#include "support/temp_dir.h"
 
 #include <QTemporaryDir>
 #include <memory>
@@ -22,6 +24,13 @@ struct EditorSession {
         form->setModified(false);
     }
     QString path(const QString& name) const { return home.filePath(name); }
+
+    // A small BMP picture in the home folder; returns its path.
+    QString writeBmp(const QString& name, int width = 16, int height = 9) const
+    {
+        pictavo::test::writeBytes(path(name).toStdString(), pictavo::build::encodeBmp(pictavo::build::Image(width, height)));
+        return path(name);
+    }
 
     QTemporaryDir home;
     ScriptedDialogs dialogs;

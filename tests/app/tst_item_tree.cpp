@@ -1,5 +1,5 @@
-#include "build/bmp_codec.h"
 #include "main_form.h"
+#include "support/items.h"
 #include "editor_session.h"
 
 #include <QAction>
@@ -47,10 +47,9 @@ private:
         model::TAppletAgent agent;
         agent.ResetToDefaults();
         for (int i = 0; i < names.size(); ++i) {
-            model::TItemData item = model::TAppletAgent::NewItemData();
-            item.OriginalImagePath = "/originals/" + names[i].toStdString() + ".jpg";
+            model::TItemData item =
+                pictavo::test::itemWithOriginal("/originals/" + names[i].toStdString() + ".jpg", std::to_string(levels[i]));
             item.ToolTip = names[i].toStdString();
-            item.Level = std::to_string(levels[i]);
             agent.Items.push_back(item);
         }
         model::NullProgress progress;
@@ -90,14 +89,6 @@ private:
         return names;
     }
 
-    void writeBmp(const QString& name)
-    {
-        pictavo::build::Image picture(16, 9);
-        const std::string bytes = pictavo::build::encodeBmp(picture);
-        QFile file(path(name));
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes.data(), qint64(bytes.size()));
-    }
 
 private slots:
     void init()
@@ -225,8 +216,8 @@ private slots:
 
     void pickersFillTheItemPanel()
     {
-        writeBmp("first.bmp");
-        writeBmp("second.bmp");
+        m_session->writeBmp("first.bmp");
+        m_session->writeBmp("second.bmp");
         openProject({"A", "A1"}, {0, 1});
         select("A.jpg");
         m_dialogs->fileNames = {path("first.bmp")};

@@ -1,9 +1,9 @@
-#include "build/bmp_codec.h"
 #include "check_group_box.h"
 #include "colour_panel.h"
 #include "control_binding.h"
 #include "help_window.h"
 #include "main_form.h"
+#include "support/items.h"
 #include "recent_files.h"
 #include "editor_session.h"
 #include "platform/user_error.h"
@@ -51,18 +51,10 @@ private:
         model::TAppletAgent agent;
         agent.ResetToDefaults();
         agent.AppletData.pScriptName = galleryName;
-        pictavo::build::Image picture(8, 6);
-        const std::string original = path("original.bmp").toStdString();
-        QFile file(path("original.bmp"));
-        file.open(QIODevice::WriteOnly);
-        const std::string bytes = pictavo::build::encodeBmp(picture);
-        file.write(bytes.data(), qint64(bytes.size()));
-        file.close();
+        const std::string original = m_session->writeBmp("original.bmp", 8, 6).toStdString();
         for (int i = 0; i < items; ++i) {
-            model::TItemData item = model::TAppletAgent::NewItemData();
-            item.OriginalImagePath = original;
+            model::TItemData item = pictavo::test::itemWithOriginal(original);
             item.ToolTip = "Item " + std::to_string(i);
-            item.Level = "0";
             agent.Items.push_back(item);
         }
         model::NullProgress progress;

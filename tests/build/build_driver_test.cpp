@@ -2,6 +2,7 @@
 
 #include "build/bmp_codec.h"
 #include "platform/file_reader.h"
+#include "support/items.h"
 #include "support/pictures.h"
 #include "support/recording_progress.h"
 #include "support/user_error_of.h"
@@ -50,9 +51,7 @@ protected:
 
     void addItem(const std::string& level, const std::string& link = "")
     {
-        model::TItemData item = model::TAppletAgent::NewItemData();
-        item.OriginalImagePath = (originals / "a.bmp").string();
-        item.Level = level;
+        model::TItemData item = test::itemWithOriginal(originals / "a.bmp", level);
         item.Link = link;
         agent.Items.push_back(item);
         outline = model::rebuildOutline(agent.Items);

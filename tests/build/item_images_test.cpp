@@ -1,6 +1,7 @@
 #include "build/item_images.h"
 
 #include "build/bmp_codec.h"
+#include "support/items.h"
 #include "support/pictures.h"
 #include "support/recording_progress.h"
 #include "support/user_error_of.h"
@@ -21,10 +22,7 @@ protected:
 
     void addItem(const std::string& path)
     {
-        model::TItemData item = model::TAppletAgent::NewItemData();
-        item.OriginalImagePath = path;
-        item.Level = "0";
-        agent.Items.push_back(item);
+        agent.Items.push_back(test::itemWithOriginal(path));
         outline = model::rebuildOutline(agent.Items);
     }
 

@@ -2,6 +2,7 @@
 #include "build/item_images.h"
 #include "build/picture_cache.h"
 
+#include "support/items.h"
 #include "support/pictures.h"
 #include "support/recording_progress.h"
 #include "support/user_error_of.h"
@@ -75,12 +76,8 @@ protected:
         test::writeGif(originals / "c.gif", 3, 2, {Rgb{255, 0, 0}, Rgb{0, 0, 255}},
                        {test::GifFrame{0, 0, 3, 2, false, {}, -1, {0, 1, 0, 1, 0, 1}}});
         test::writeBytes(originals / "d.bmp", encodeBmp(test::coordinatePicture(90, 60)));
-        for (const char* name : {"a.jpg", "b.jpg", "c.gif", "d.bmp", "a.jpg"}) {
-            model::TItemData item = model::TAppletAgent::NewItemData();
-            item.OriginalImagePath = (originals / name).string();
-            item.Level = "0";
-            agent.Items.push_back(item);
-        }
+        for (const char* name : {"a.jpg", "b.jpg", "c.gif", "d.bmp", "a.jpg"})
+            agent.Items.push_back(test::itemWithOriginal(originals / name));
     }
 
     // Builds the pictures with that many workers and returns the Preview
@@ -145,10 +142,7 @@ TEST_F(PictureBuild, AChangedOriginalOrBoxIsNeverServedFromTheCache)
 TEST_F(PictureBuild, TheFirstFailingOriginalStillStopsTheBuildInItemOrder)
 {
     test::writeBytes(originals / "bad.jpg", "not a jpeg at all");
-    model::TItemData bad = model::TAppletAgent::NewItemData();
-    bad.OriginalImagePath = (originals / "bad.jpg").string();
-    bad.Level = "0";
-    agent.Items.insert(agent.Items.begin() + 2, bad);
+    agent.Items.insert(agent.Items.begin() + 2, test::itemWithOriginal(originals / "bad.jpg"));
     user.set("PICTAVO_WORKERS", "2");
     model::Outline outline = model::rebuildOutline(agent.Items);
     test::RecordingProgress progress;

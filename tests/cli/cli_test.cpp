@@ -1,5 +1,6 @@
 #include "build/bmp_codec.h"
 #include "model/applet_agent.h"
+#include "support/items.h"
 #include "support/pictures.h"
 #include "support/run_program.h"
 #include "support/user_folders.h"
@@ -303,10 +304,8 @@ TEST_F(Cli, TwoThousandItemsPublishWithinBoundedMemory)
         for (int i = 0; i < count; ++i) {
             const std::filesystem::path original = folder / "originals" / ("o" + std::to_string(i) + ".bmp");
             test::writeBytes(original, build::encodeBmp(test::flatPicture(8, 6, build::Rgb{std::uint8_t(i), 40, 90})));
-            model::TItemData item = model::TAppletAgent::NewItemData();
-            item.OriginalImagePath = original.string();
+            model::TItemData item = test::itemWithOriginal(original, i % 3 == 0 ? "0" : "1");
             item.ToolTip = "Picture number " + std::to_string(i);
-            item.Level = i % 3 == 0 ? "0" : "1";
             agent.Items.push_back(item);
         }
         model::NullProgress progress;

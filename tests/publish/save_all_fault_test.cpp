@@ -2,6 +2,7 @@
 
 #include "build/bmp_codec.h"
 #include "platform/file_writer.h"
+#include "support/items.h"
 #include "support/pictures.h"
 #include "support/recording_progress.h"
 #include "support/user_error_of.h"
@@ -20,10 +21,7 @@ protected:
     {
         test::writeBytes(originals / "a.bmp", build::encodeBmp(test::coordinatePicture(40, 30)));
         agent.ResetToDefaults();
-        model::TItemData item = model::TAppletAgent::NewItemData();
-        item.OriginalImagePath = (originals / "a.bmp").string();
-        item.Level = "0";
-        agent.Items.push_back(item);
+        agent.Items.push_back(test::itemWithOriginal(originals / "a.bmp"));
         outline = model::rebuildOutline(agent.Items);
         test::writeBytes(site / "g.tvgallery1", previous);
     }
