@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include <utility>
+
 StatusProgress::~StatusProgress()
 {
     if (m_busy)
@@ -46,6 +48,10 @@ void StatusProgress::resetPosition()
 }
 
 void StatusProgress::waiting() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+void StatusProgress::warning(const std::string& text) { m_warnings.push_back(text); }
+
+std::vector<std::string> StatusProgress::takeWarnings() { return std::exchange(m_warnings, {}); }
 
 void StatusProgress::resetAll()
 {

@@ -2,6 +2,9 @@
 
 #include "model/progress.h"
 
+#include <string>
+#include <vector>
+
 class QLabel;
 class QProgressBar;
 
@@ -21,6 +24,9 @@ public:
     // Keeps the window painting while pictures are made on other threads;
     // input waits until the command is done.
     void waiting() override;
+    // Kept until the command ends; the window then shows them.
+    void warning(const std::string& text) override;
+    std::vector<std::string> takeWarnings();
 
     // After a failed command: nothing stays busy-looking.
     void resetAll();
@@ -29,4 +35,5 @@ private:
     QLabel* m_hint;
     QProgressBar* m_bar;
     bool m_busy = false;
+    std::vector<std::string> m_warnings;
 };

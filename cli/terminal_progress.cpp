@@ -37,6 +37,15 @@ void TerminalProgress::resetPosition()
     draw();
 }
 
+void TerminalProgress::warning(const std::string& text)
+{
+    if (m_drawn)
+        std::fputs("\r\033[K", stderr);
+    std::fprintf(stderr, "pictavo-cli: warning: %s\n", text.c_str());
+    m_drawn = false;
+    draw();
+}
+
 void TerminalProgress::draw()
 {
     if (!m_terminal)

@@ -17,6 +17,8 @@ public:
     void setMaximum(int maximum) override;
     void advance(int by) override;
     void resetPosition() override;
+    // Always printed, terminal or not: "pictavo-cli: warning: <text>".
+    void warning(const std::string& text) override;
 
 private:
     void draw();

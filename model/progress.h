@@ -19,6 +19,10 @@ public:
     // Called now and then while an operation waits for work done on other
     // threads; a window repaints here.
     virtual void waiting() {}
+    // Something the user should know although the operation goes on: an
+    // original that was not found, a picture that was damaged. Called on the
+    // operation's own thread, in item order.
+    virtual void warning(const std::string& text) = 0;
 };
 
 class NullProgress : public ProgressReporter {
@@ -28,6 +32,7 @@ public:
     void setMaximum(int) override {}
     void advance(int) override {}
     void resetPosition() override {}
+    void warning(const std::string&) override {}
 };
 
 }  // namespace pictavo::model

@@ -35,8 +35,10 @@ public:
         position = 0;
         calls.push_back("reset");
     }
+    void warning(const std::string& text) override { warnings.push_back(text); }
 
     std::vector<std::string> calls;
+    std::vector<std::string> warnings;
     std::string hint;
     bool busy = false;
     int maximum = 0;
