@@ -4,6 +4,8 @@
 #include "file_association.h"
 #include "main_form.h"
 #include "model/value_encodings.h"
+#include "platform/folders.h"
+#include "platform/user_error.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -17,6 +19,13 @@ int main(int argc, char** argv)
     TMainForm form(dialogs);
     dialogs.setOwner(&form);
     RegisterFileAssociation(QApplication::applicationFilePath());
+    // This window's own staging folders; starting them also removes those
+    // that editors and command-line runs which died have left behind.
+    try {
+        pictavo::platform::GetRunFolder();
+    } catch (const pictavo::platform::UserError&) {
+        // Said again, by the command that needs them.
+    }
     form.show();
 
     // A project path with blanks may arrive as several arguments: join them again.

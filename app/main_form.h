@@ -99,7 +99,8 @@ private:
     bool savePrompt();
     void storePanels();
     void buildOnTree(const std::function<void(pictavo::model::Outline&)>& build);
-    void saveAll(const QString& fileName);
+    bool saveAll(const QString& fileName);
+    void showBuildWarnings();
     void startEmptyTree();
     void addOutlineNodes(const pictavo::model::Outline& outline);
     pictavo::model::Outline outlineFromTree() const;

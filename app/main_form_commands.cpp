@@ -126,14 +126,45 @@ void TMainForm::buildOnTree(const std::function<void(model::Outline&)>& build)
     applyCaptions(outline);
 }
 
-// Saves and publishes into the folder of the chosen name.
-void TMainForm::saveAll(const QString& fileName)
+// Saves and publishes into the folder of the chosen name; false when the
+// user chose not to replace another project's gallery in that folder.
+bool TMainForm::saveAll(const QString& fileName)
 {
     const QFileInfo info(fileName);
-    buildOnTree([&](model::Outline& outline) {
-        publish::SaveAllRequiredFiles(m_agent, outline, localPath(info.absolutePath()), info.fileName().toStdString(),
-                                      *m_progress);
-    });
+    m_progress->takeWarnings();
+    auto publishReplacing = [&](publish::OtherGalleries others) {
+        buildOnTree([&](model::Outline& outline) {
+            publish::SaveAllRequiredFiles(m_agent, outline, localPath(info.absolutePath()),
+                                          info.fileName().toStdString(), *m_progress, others);
+        });
+    };
+    try {
+        publishReplacing(publish::OtherGalleries::Refuse);
+    } catch (const publish::SharedFolderError& e) {
+        m_progress->resetAll();
+        if (m_dialogs.askYesNo(QString::fromUtf8(e.what()) + "\n\n" + tr("Publish anyway?")) != Dialogs::Answer::Yes)
+            return false;
+        publishReplacing(publish::OtherGalleries::Replace);
+    }
+    showBuildWarnings();
+    return true;
+}
+
+// What the last build had to say (originals not found, damaged pictures)
+// stays on the status bar until the next message.
+void TMainForm::showBuildWarnings()
+{
+    const std::vector<std::string> warnings = m_progress->takeWarnings();
+    if (warnings.empty())
+        return;
+    QString text = QString::fromStdString(warnings.front());
+    if (warnings.size() > 1)
+        text += tr(" (and %n more)", nullptr, int(warnings.size() - 1));
+    QStringList all;
+    for (const std::string& warning : warnings)
+        all << QString::fromStdString(warning);
+    statusBar()->setToolTip(all.join('\n'));
+    statusBar()->showMessage(tr("Warning: ") + text);
 }
 
 void TMainForm::New1Click()
@@ -201,14 +232,13 @@ void TMainForm::Save1Click()
 {
     storePanels();
     if (!m_projectFileName.isEmpty()) {
-        saveAll(m_projectFileName);
-        setModified(false);
+        if (saveAll(m_projectFileName))
+            setModified(false);
         return;
     }
     const QString chosen = m_dialogs.saveFileName(folderText(platform::GetProjectsFolder()), ProjectFilter);
-    if (chosen.isEmpty())
+    if (chosen.isEmpty() || !saveAll(chosen))
         return;
-    saveAll(chosen);
     setModified(false);
     m_projectFileName = chosen;
 }
@@ -218,9 +248,8 @@ void TMainForm::Save2Click()
     // What the panels show is saved too, as Save does.
     storePanels();
     const QString chosen = m_dialogs.saveFileName(folderText(platform::GetProjectsFolder()), ProjectFilter);
-    if (chosen.isEmpty())
+    if (chosen.isEmpty() || !saveAll(chosen))
         return;
-    saveAll(chosen);
     m_projectFileName = chosen;
 }
 
@@ -251,19 +280,13 @@ bool TMainForm::FormCloseQuery()
     if (!m_projectFileName.isEmpty()) {
         // A failed save keeps the window open.
         bool saved = false;
-        runCommand([this, &saved] {
-            saveAll(m_projectFileName);
-            saved = true;
-        });
+        runCommand([this, &saved] { saved = saveAll(m_projectFileName); });
         return saved;
     }
     const QString chosen = m_dialogs.saveFileName(QString(), ProjectFilter);
     bool saved = false;
     if (!chosen.isEmpty()) {
-        runCommand([this, &chosen, &saved] {
-            saveAll(chosen);
-            saved = true;
-        });
+        runCommand([this, &chosen, &saved] { saved = saveAll(chosen); });
     }
     publish::ClearPreviewFolder(m_agent);
     return saved;
@@ -277,7 +300,9 @@ void TMainForm::Preview1Click()
     }
     storePanels();
     std::filesystem::path page;
+    m_progress->takeWarnings();
     buildOnTree([&](model::Outline& outline) { page = publish::BuildPreview(m_agent, outline, *m_progress); });
+    showBuildWarnings();
     openServed(m_previewServer, folderText(page.parent_path()), QString::fromStdString(page.filename().string()));
 }
 

@@ -1,6 +1,7 @@
 #include "control_binding.h"
 #include "dialogs.h"
 #include "main_form.h"
+#include "model/file_names.h"
 #include "platform/file_ops.h"
 #include "platform/folders.h"
 #include "platform/user_error.h"
@@ -270,12 +271,20 @@ void TMainForm::btnBatchImportImgsClick()
     setModified(true);
     const QStringList files =
         m_dialogs.openFileNames(QString::fromStdString(platform::GetPicturesFolder().string()), PictureFilter);
+    QStringList refused;
     for (const QString& file : files) {
-        model::TItemData item = model::TAppletAgent::NewItemData();
-        item.OriginalImagePath = file.toStdString();
-        addItemNode(QFileInfo(file).fileName(), item);
+        try {
+            addItemNode(QFileInfo(file).fileName(), model::importedItem(file.toStdString()));
+        } catch (const platform::UserError&) {
+            // A project cannot hold such a path: the others are still added.
+            refused << file;
+        }
     }
     UpdateItemCommands();
+    if (!refused.isEmpty())
+        m_dialogs.warn(tr("These pictures were not added: a project cannot hold a path with a line break or "
+                          "\"#$@\" in it.\n\n") +
+                       refused.join('\n'));
 }
 
 void TMainForm::spdbtnItemImageNormalClick()

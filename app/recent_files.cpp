@@ -5,7 +5,7 @@
 #include "platform/file_writer.h"
 #include "platform/folders.h"
 
-std::filesystem::path recentFilesPath() { return pictavo::platform::GetTempFolder() / "recentfile.dat"; }
+std::filesystem::path recentFilesPath() { return pictavo::platform::GetSharedTempFolder() / "recentfile.dat"; }
 
 RecentSlots readRecentSlots()
 {

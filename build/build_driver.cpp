@@ -3,6 +3,7 @@
 #include "build/embedding_page.h"
 #include "build/flash_config.h"
 #include "build/item_images.h"
+#include "model/file_names.h"
 #include "model/value_encodings.h"
 #include "platform/ascii.h"
 #include "platform/file_ops.h"
@@ -23,6 +24,17 @@ bool matchesAt(std::string_view text, std::size_t at, std::string_view part)
         if (platform::lowerCase(text[at + i]) != platform::lowerCase(part[i]))
             return false;
     return true;
+}
+
+// An item whose original is missing keeps the picture names it was saved
+// with; a name this program would not have given (a path, say) is dropped,
+// so that it never reaches the configuration, the page or a copy.
+void forgetForeignPictureNames(model::TAppletAgent& agent)
+{
+    for (model::TItemData& item : agent.Items)
+        for (std::string* name : {&item.ThumbImageName, &item.LargeImageName})
+            if (!model::isPictureName(*name))
+                name->clear();
 }
 
 }  // namespace
@@ -73,8 +85,11 @@ void PrepareItemLinks(model::TAppletAgent& agent, const model::Outline& outline)
 void BuildGallery(model::TAppletAgent& agent, model::Outline& outline, const std::filesystem::path& pagePath,
                   model::ProgressReporter& progress)
 {
+    // The gallery name becomes a file name: it is checked before anything is written.
+    model::checkGalleryName(agent.AppletData.pScriptName);
     model::ProgressScope scope(progress, "Making HTML Codes ... ...");
     ProcessItemImages(agent, outline, progress);
+    forgetForeignPictureNames(agent);
     PrepareItemLinks(agent, outline);
 
     // The player's height is parsed before any file of this step is written.

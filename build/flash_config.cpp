@@ -1,5 +1,6 @@
 #include "build/flash_config.h"
 
+#include "model/file_names.h"
 #include "model/text_encoding.h"
 #include "model/value_encodings.h"
 #include "platform/file_writer.h"
@@ -111,14 +112,7 @@ public:
 
 }  // namespace
 
-std::string GalleryId(const TAppletData& applet)
-{
-    std::string id;
-    for (char c : applet.pScriptName)
-        if (c != ' ')
-            id += c;
-    return id;
-}
+std::string GalleryId(const TAppletData& applet) { return model::galleryIdOf(applet.pScriptName); }
 
 std::string ConfigFileName(const TAppletData& applet) { return GalleryId(applet) + "config.xml"; }
 

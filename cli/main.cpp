@@ -4,14 +4,15 @@
 #include "cli/terminal_progress.h"
 #include "model/applet_agent.h"
 #include "model/control_binding.h"
+#include "model/file_names.h"
 #include "model/product.h"
 #include "model/value_encodings.h"
 #include "platform/file_ops.h"
+#include "platform/folders.h"
 #include "platform/preview_server.h"
 #include "platform/user_error.h"
 #include "publish/preview.h"
 #include "publish/save_all.h"
-#include "publish/staging.h"
 
 #include <csignal>
 #include <cstdio>
@@ -30,16 +31,19 @@ using cli::TerminalProgress;
 
 constexpr const char* usageText =
     "Usage:\n"
-    "  pictavo-cli publish PROJECT [--to FOLDER]      open, build and save everything, as Save does\n"
-    "  pictavo-cli new PROJECT [IMAGE...]             default project + images as top-level items, saved\n"
-    "  pictavo-cli set PROJECT [--item N] FIELD=VALUE...   change fields, then save\n"
+    "  pictavo-cli publish PROJECT [--to FOLDER] [--force]   open, build and save everything, as Save does\n"
+    "  pictavo-cli new PROJECT [IMAGE...] [--force]         default project + images as top-level items, saved\n"
+    "  pictavo-cli set PROJECT [--item N] [--force] FIELD=VALUE...   change fields, then save\n"
     "  pictavo-cli show PROJECT                       print the parameters and the items\n"
     "  pictavo-cli preview PROJECT [--serve]          build the preview; print (or serve) its address\n"
     "  pictavo-cli --help | --version\n"
     "\n"
     "Saving publishes: the page, the player files, the configuration, the pictures and the\n"
     "readme are written beside the project file. FIELD is a record field name such as\n"
-    "largeImageWidth or ToolTip; --item N counts items from 0.\n"
+    "largeImageWidth or ToolTip; --item N counts items from 0. Each gallery needs a folder\n"
+    "of its own: a publish that would replace the files of another project saved in the\n"
+    "same folder is refused unless --force is given; new never replaces an existing\n"
+    "project without --force.\n"
     "Exit status: 0 done, 1 the operation failed, 2 wrong usage.\n";
 
 // Wrong usage: exit status 2.
@@ -53,25 +57,6 @@ struct Project {
     model::Outline outline;
 };
 
-// Each run is a session of its own: what it staged into the Preview folder
-// goes again when it ends.
-class PreviewCleaner {
-public:
-    explicit PreviewCleaner(model::TAppletAgent& agent) : m_agent(agent) {}
-    ~PreviewCleaner()
-    {
-        try {
-            publish::ClearPreviewFolder(m_agent);
-        } catch (const UserError&) {
-        }
-    }
-    PreviewCleaner(const PreviewCleaner&) = delete;
-    PreviewCleaner& operator=(const PreviewCleaner&) = delete;
-
-private:
-    model::TAppletAgent& m_agent;
-};
-
 void load(Project& project, const std::filesystem::path& path, model::ProgressReporter& progress)
 {
     project.agent.ResetToDefaults();
@@ -79,41 +64,23 @@ void load(Project& project, const std::filesystem::path& path, model::ProgressRe
         throw UserError(std::string(model::NotPictavoFileMessage));
 }
 
-void warn(const std::string& text) { std::cerr << "pictavo-cli: warning: " << text << "\n"; }
-
-// Saves and publishes the project as the given file, and checks that the
-// whole published set arrived: copies fail silently, a broken install must not.
-int save(Project& project, const std::filesystem::path& projectFile, model::ProgressReporter& progress)
+// Saves and publishes the project as the given file. The core checks that
+// the whole gallery arrived; another project's gallery in the same folder is
+// replaced only when the user says so with --force.
+int save(Project& project, const std::filesystem::path& projectFile, bool force, model::ProgressReporter& progress)
 {
     const std::filesystem::path folder = std::filesystem::absolute(projectFile).parent_path();
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
     const std::string chosenName = projectFile.filename().string();
-    PreviewCleaner cleaner(project.agent);
-    publish::SaveAllRequiredFiles(project.agent, project.outline, folder, chosenName, progress);
-
-    const std::string base = publish::BaseName(chosenName);
-    std::vector<std::string> expected{base + ".html", base + ".tvgallery1", base + "_readme.txt"};
-    for (const model::TLinkedFileInfo& file : project.agent.LinkedFiles)
-        expected.push_back(file.FileName);
-    for (std::size_t n = 0; n < project.agent.Items.size(); ++n) {
-        const model::TItemData& item = project.agent.Items[n];
-        if (project.outline.caption(static_cast<int>(n) + 1) == build::MissingOriginalCaption) {
-            warn("item " + std::to_string(n) + ": original picture not found: " + item.OriginalImagePath);
-            continue;
-        }
-        expected.push_back(item.ThumbImageName);
-        expected.push_back(item.LargeImageName);
+    try {
+        publish::SaveAllRequiredFiles(project.agent, project.outline, folder, chosenName, progress,
+                                      force ? publish::OtherGalleries::Replace : publish::OtherGalleries::Refuse);
+    } catch (const publish::SharedFolderError& e) {
+        throw UserError(std::string(e.what()) + " (--force publishes anyway)");
     }
-    int status = 0;
-    for (const std::string& name : expected) {
-        if (!platform::fileExists(folder / name)) {
-            warn((folder / name).string() + " is missing from the published gallery");
-            status = 1;
-        }
-    }
-    std::cout << (folder / (base + ".html")).string() << "\n";
-    return status;
+    std::cout << (folder / (publish::BaseName(chosenName) + ".html")).string() << "\n";
+    return 0;
 }
 
 std::vector<std::string> operands(const std::vector<std::string>& args, std::size_t from)
@@ -125,8 +92,11 @@ int publishCommand(const std::vector<std::string>& args)
 {
     std::string project;
     std::string to;
+    bool force = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--to") {
+        if (args[i] == "--force") {
+            force = true;
+        } else if (args[i] == "--to") {
             if (i + 1 >= args.size())
                 throw UsageError("--to needs a folder");
             to = args[++i];
@@ -143,25 +113,43 @@ int publishCommand(const std::vector<std::string>& args)
     load(p, project, progress);
     const std::filesystem::path target =
         to.empty() ? std::filesystem::path(project) : std::filesystem::path(to) / std::filesystem::path(project).filename();
-    return save(p, target, progress);
+    return save(p, target, force, progress);
 }
 
 int newCommand(const std::vector<std::string>& args)
 {
-    if (args.empty())
+    bool force = false;
+    std::vector<std::string> operands;
+    for (const std::string& arg : args) {
+        if (arg == "--force")
+            force = true;
+        else
+            operands.push_back(arg);
+    }
+    if (operands.empty())
         throw UsageError("new needs a project file");
-    TerminalProgress progress;
+    const std::filesystem::path projectFile = operands[0];
+    // Every picture is checked before anything is written.
     Project p;
     p.agent.ResetToDefaults();
-    // As the batch import adds them: top-level items with only their picture.
-    for (const std::string& image : operands(args, 1)) {
-        model::TItemData item = model::TAppletAgent::NewItemData();
-        item.OriginalImagePath = std::filesystem::absolute(image).lexically_normal().string();
-        item.Level = "0";
+    for (std::size_t i = 1; i < operands.size(); ++i) {
+        model::TItemData item;
+        try {
+            item = model::importedItem(operands[i]);
+        } catch (const UserError& e) {
+            throw UsageError(e.what());
+        }
         p.agent.InsertItem(static_cast<int>(p.agent.Items.size()), item);
         p.outline.appendNode(1, model::fileNamePart(item.OriginalImagePath));
     }
-    return save(p, args[0], progress);
+    const std::filesystem::path existing =
+        std::filesystem::absolute(projectFile).parent_path() / (publish::BaseName(projectFile.filename().string()) +
+                                                                ".tvgallery1");
+    if (!force && std::filesystem::symlink_status(existing).type() != std::filesystem::file_type::not_found)
+        throw UserError("The project " + platform::quoted(existing) +
+                        " exists already; new does not replace it (--force replaces it).");
+    TerminalProgress progress;
+    return save(p, projectFile, force, progress);
 }
 
 struct Assignment {
@@ -173,9 +161,12 @@ int setCommand(const std::vector<std::string>& args)
 {
     std::string project;
     int itemIndex = -1;
+    bool force = false;
     std::vector<std::string> pairs;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--item") {
+        if (args[i] == "--force") {
+            force = true;
+        } else if (args[i] == "--item") {
             if (i + 1 >= args.size())
                 throw UsageError("--item needs an item number");
             try {
@@ -215,7 +206,10 @@ int setCommand(const std::vector<std::string>& args)
         if (!binding)
             throw UsageError(name + " is set by the build, not by hand");
         try {
-            assignments.push_back({field, model::acceptValue(*binding, name, pair.substr(equals + 1))});
+            std::string value = model::acceptValue(*binding, name, pair.substr(equals + 1));
+            if (itemIndex >= 0 && field == model::TItemData::fieldPosition("OriginalImagePath"))
+                value = model::storedPicturePath(value);
+            assignments.push_back({field, value});
         } catch (const UserError& e) {
             throw UsageError(e.what());
         }
@@ -226,7 +220,7 @@ int setCommand(const std::vector<std::string>& args)
         else
             p.agent.Items[static_cast<std::size_t>(itemIndex)].field(a.field) = a.value;
     }
-    return save(p, project, progress);
+    return save(p, project, force, progress);
 }
 
 int showCommand(const std::vector<std::string>& args)
@@ -277,10 +271,11 @@ int previewCommand(const std::vector<std::string>& args)
     load(p, project, progress);
     const std::filesystem::path page = publish::BuildPreview(p.agent, p.outline, progress);
     if (!serve) {
+        // The page is printed to be looked at after this run has ended.
+        platform::KeepRunFolder();
         std::cout << page.string() << "\n";
         return 0;
     }
-    PreviewCleaner cleaner(p.agent);
     platform::PreviewServer server(page.parent_path());
     std::cout << server.address(page.filename().string()) << std::endl;
     std::cerr << "pictavo-cli: serving the preview until interrupted (Ctrl+C)\n";

@@ -1,6 +1,7 @@
 #include "model/control_binding.h"
 
 #include "model/applet_agent.h"
+#include "model/file_names.h"
 #include "model/value_encodings.h"
 #include "platform/user_error.h"
 
@@ -137,7 +138,11 @@ std::string acceptValue(const FieldBinding& binding, std::string_view fieldName,
     if (value.find_first_of("\r\n") != std::string_view::npos ||
         value.find(TAppletAgent::FieldSeparator) != std::string_view::npos)
         refuse(fieldName, "a single line of text without \"#$@\"", value);
-    return trimControl(value);
+    std::string text = trimControl(value);
+    // The gallery name becomes a file name.
+    if (binding.control == "edt_pScriptName")
+        checkGalleryName(text);
+    return text;
 }
 
 }  // namespace pictavo::model

@@ -1,5 +1,6 @@
 #include "platform/file_reader.h"
 
+#include "platform/file_ops.h"
 #include "platform/user_error.h"
 
 #include <cerrno>
@@ -31,17 +32,19 @@ private:
 
 std::string readWholeFile(const std::filesystem::path& path)
 {
+    if (holdsNul(path))
+        throwIoError(EILSEQ, path);
     // O_NONBLOCK keeps a FIFO from stalling the open; such files are refused below.
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0)
-        throwIoError(errno);
+        throwIoError(errno, path);
     struct stat info {};
     if (::fstat(file.get(), &info) != 0)
-        throwIoError(errno);
+        throwIoError(errno, path);
     if (S_ISDIR(info.st_mode))
-        throwIoError(EISDIR);
+        throwIoError(EISDIR, path);
     if (!S_ISREG(info.st_mode))
-        throwIoError(EACCES);
+        throwIoError(EACCES, path);
 
     std::string content;
     content.reserve(static_cast<std::size_t>(info.st_size));
@@ -51,7 +54,7 @@ std::string readWholeFile(const std::filesystem::path& path)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            throwIoError(errno);
+            throwIoError(errno, path);
         }
         if (n == 0)
             break;

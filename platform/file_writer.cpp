@@ -1,12 +1,19 @@
 #include "platform/file_writer.h"
 
+#include "platform/file_ops.h"
 #include "platform/user_error.h"
 
 #include <atomic>
-#include <cstdlib>
-#include <mutex>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <set>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pictavo::platform {
@@ -14,6 +21,13 @@ namespace pictavo::platform {
 namespace {
 
 constexpr std::size_t bufferLimit = 1 << 16;
+// Enough of the name to tell whose temporary file it is, short enough that
+// the temporary name of a 255-byte name still fits.
+constexpr std::size_t shownNameBytes = 100;
+constexpr std::string_view temporaryMarker = ".tmp.pictavo-";
+// A temporary file this young may belong to a writer that has not yet
+// taken its lock.
+constexpr std::time_t youngSeconds = 10;
 
 std::mutex faultMutex;
 std::optional<WriteFault> injectedFault;
@@ -40,30 +54,119 @@ std::optional<WriteFault> faultFor(const std::string& fileName)
     return std::nullopt;
 }
 
-std::filesystem::path temporarySibling(const std::filesystem::path& target, unsigned attempt)
+std::filesystem::path folderOf(const std::filesystem::path& file)
 {
-    static std::atomic<unsigned> counter{0};
-    const std::string name = "." + target.filename().string() + "." + std::to_string(::getpid()) +
-                             "-" + std::to_string(counter++) + "-" + std::to_string(attempt) +
-                             ".tmp";
-    return target.parent_path() / name;
+    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
+bool isTemporaryName(std::string_view name)
+{
+    return name.size() > 1 && name[0] == '.' && name.find(temporaryMarker) != std::string_view::npos;
+}
+
+// Removes the temporary files of writers that died: unlocked and not young.
+// The pictures of a build go into few folders many times over, so a folder
+// is looked through once per run for them; the user's own files look every time.
+void removeStaleTemporaries(const std::filesystem::path& folder, bool everyTime)
+{
+    if (!everyTime) {
+        static std::mutex mutex;
+        static std::set<std::string> seen;
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!seen.insert(folder.native()).second)
+            return;
+    }
+    DIR* listing = ::opendir(folder.c_str());
+    if (!listing)
+        return;
+    const int folderFd = ::dirfd(listing);
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(listing)) {
+        if (!isTemporaryName(entry->d_name))
+            continue;
+        const int fd = ::openat(folderFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_mtime + youngSeconds < now &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(folderFd, entry->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(listing);
+}
+
+// The file a path finally names, through any chain of symbolic links.
+std::filesystem::path followLinks(const std::filesystem::path& target)
+{
+    std::filesystem::path file = target;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat info {};
+        if (::lstat(file.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return file;
+        std::error_code error;
+        const std::filesystem::path to = std::filesystem::read_symlink(file, error);
+        if (error)
+            return file;
+        file = to.is_absolute() ? to : folderOf(file) / to;
+    }
+    throwIoError(ELOOP, target);
+}
+
+std::string hex(unsigned long value)
+{
+    char text[20];
+    std::snprintf(text, sizeof text, "%lx", value);
+    return text;
 }
 
 }  // namespace
 
+std::string temporaryNamePrefix(const std::filesystem::path& target)
+{
+    return "." + target.filename().string().substr(0, shownNameBytes) + std::string(temporaryMarker);
+}
+
 FileWriter::FileWriter(std::filesystem::path target, Durability durability)
     : m_target(std::move(target)), m_durability(durability)
 {
-    if (m_target.filename().empty())
-        throw UserError("Invalid filename");
+    if (m_target.filename().empty() || holdsNul(m_target))
+        fail(EILSEQ);
+    m_file = followLinks(m_target);
+    struct stat existing {};
+    const bool exists = ::stat(m_file.c_str(), &existing) == 0;
+    if (exists) {
+        if (S_ISDIR(existing.st_mode))
+            fail(EISDIR);
+        // A write-protected file is refused, also for a user (root) whom the
+        // system would let write it.
+        if (!S_ISREG(existing.st_mode) || (existing.st_mode & 0222) == 0 ||
+            ::faccessat(AT_FDCWD, m_file.c_str(), W_OK, AT_EACCESS) != 0)
+            fail(EACCES);
+    }
+    removeStaleTemporaries(folderOf(m_file), m_durability == Durability::Synced);
+
+    static std::atomic<unsigned long> counter{0};
+    const std::string prefix = temporaryNamePrefix(m_file);
     for (unsigned attempt = 0; m_fd < 0; ++attempt) {
-        m_temp = temporarySibling(m_target, attempt);
+        m_temp = folderOf(m_file) / (prefix + hex(static_cast<unsigned long>(::getpid())) + "-" + hex(counter++));
         m_fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         // A folder that does not exist names no place to create the file.
         if (m_fd < 0 && (errno == ENOENT || errno == ENOTDIR))
-            throw UserError("Invalid filename");
-        if (m_fd < 0 && (errno != EEXIST || attempt > 100))
-            throwIoError(errno);
+            fail(EILSEQ);
+        if (m_fd < 0 && (errno != EEXIST || attempt > 100)) {
+            const int error = errno;
+            m_temp.clear();
+            fail(error);
+        }
+    }
+    m_lockFd = ::open(m_temp.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_lockFd >= 0)
+        ::flock(m_lockFd, LOCK_EX);
+    if (exists) {
+        ::fchmod(m_fd, existing.st_mode & 07777);
+        if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())
+            [[maybe_unused]] const int ignored = ::fchown(m_fd, existing.st_uid, existing.st_gid);
     }
     m_buffer.reserve(bufferLimit);
     m_fault = faultFor(m_target.filename().string());
@@ -80,6 +183,8 @@ FileWriter::~FileWriter()
     if (!m_committed)
         discard();
 }
+
+void FileWriter::fail(int error) const { throwIoError(error, m_target); }
 
 void FileWriter::write(std::string_view bytes)
 {
@@ -104,7 +209,7 @@ void FileWriter::flushBuffer()
     if (m_fault && !m_fault->atClose && !m_buffer.empty()) {
         // Half of the data reaches the file before the write fails.
         [[maybe_unused]] const ssize_t n = ::write(m_fd, m_buffer.data(), m_buffer.size() / 2);
-        throwIoError(m_fault->error);
+        fail(m_fault->error);
     }
     std::size_t done = 0;
     while (done < m_buffer.size()) {
@@ -112,7 +217,7 @@ void FileWriter::flushBuffer()
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            throwIoError(errno);
+            fail(errno);
         }
         done += static_cast<std::size_t>(n);
     }
@@ -123,16 +228,30 @@ void FileWriter::commit()
 {
     flushBuffer();
     if (m_durability == Durability::Synced && ::fdatasync(m_fd) != 0 && errno != EINVAL)
-        throwIoError(errno);
+        fail(errno);
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0)
-        throwIoError(errno);
+        fail(errno);
     if (m_fault && m_fault->atClose)
-        throwIoError(m_fault->error);
-    if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
-        throwIoError(errno);
+        fail(m_fault->error);
+    if (::rename(m_temp.c_str(), m_file.c_str()) != 0)
+        fail(errno);
     m_committed = true;
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+    m_lockFd = -1;
+    if (m_durability == Durability::Synced) {
+        // The rename itself is on the disk only once its folder is.
+        const int folder = ::open(folderOf(m_file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            const bool synced = ::fsync(folder) == 0 || errno == EINVAL;
+            const int error = errno;
+            ::close(folder);
+            if (!synced)
+                fail(error);
+        }
+    }
 }
 
 void FileWriter::discard() noexcept
@@ -142,6 +261,9 @@ void FileWriter::discard() noexcept
     m_fd = -1;
     if (!m_temp.empty())
         ::unlink(m_temp.c_str());
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+    m_lockFd = -1;
 }
 
 void writeWholeFile(const std::filesystem::path& target, std::string_view bytes, Durability durability)

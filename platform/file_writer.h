@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace pictavo::platform {
 
@@ -11,7 +12,17 @@ namespace pictavo::platform {
 // file beside the target and renames that over the target only after every
 // write, the flush and the close have succeeded, so a failed save never
 // destroys the previous file. Every failure throws a UserError with the
-// runtime's message; an uncommitted writer removes its temporary file.
+// runtime's message and the target's path; an uncommitted writer removes its
+// temporary file.
+//
+// A save keeps what the file is: a symbolic link is followed and stays a
+// link, the file keeps its permission bits (and owner, where that is
+// allowed), and a write-protected file is refused ("File access denied")
+// rather than replaced. Temporary files are named ".<name>.tmp.pictavo-<id>"
+// with the name shortened, so that a name of the longest length still
+// saves; each is locked while its writer lives, and those that a killed run
+// left behind are removed when the folder is next written to.
+//
 // A seam for tests: the writes or the close of every file whose name
 // contains namePart fail part-way with the error number. Also read from
 // PICTAVO_WRITE_FAULT="<name part>:<write|close>:<error number>".
@@ -22,8 +33,9 @@ struct WriteFault {
 };
 void setWriteFault(std::optional<WriteFault> fault);
 
-// Whether commit() waits until the data is on the disk: the user's own files
-// are; pictures and copies that any build makes again need not be.
+// Whether commit() waits until the data and the folder entry are on the
+// disk: the user's own files are; pictures and copies that any build makes
+// again need not be.
 enum class Durability { Synced, Unsynced };
 
 class FileWriter {
@@ -38,15 +50,21 @@ public:
     void writeLine(std::string_view line);
     void commit();
 
+    // The path as the caller gave it.
     const std::filesystem::path& target() const { return m_target; }
 
 private:
     void flushBuffer();
     void discard() noexcept;
+    [[noreturn]] void fail(int error) const;
 
     std::filesystem::path m_target;
+    // Where the data really goes: the target with its links followed.
+    std::filesystem::path m_file;
     std::filesystem::path m_temp;
     int m_fd = -1;
+    // A second descriptor holding the temporary file's lock until the rename.
+    int m_lockFd = -1;
     std::string m_buffer;
     Durability m_durability;
     std::optional<WriteFault> m_fault;
@@ -56,5 +74,8 @@ private:
 // Writes the bytes as the whole content of the file, through a FileWriter.
 void writeWholeFile(const std::filesystem::path& target, std::string_view bytes,
                     Durability durability = Durability::Synced);
+
+// The temporary file name a writer of that target begins with; for tests.
+std::string temporaryNamePrefix(const std::filesystem::path& target);
 
 }  // namespace pictavo::platform

@@ -2,6 +2,7 @@
 
 #include "platform/file_ops.h"
 #include "platform/file_reader.h"
+#include "platform/run_folder.h"
 #include "platform/user_error.h"
 
 #include <cstdlib>
@@ -92,6 +93,15 @@ std::filesystem::path dataSubfolder(const char* name, std::string_view failureMe
     return folder;
 }
 
+std::filesystem::path runSubfolder(const char* name, std::string_view failureMessage)
+{
+    std::string folder = runFolderFor(GetDataFolder(), failureMessage).string() + name;
+    if (!makeFolder(folder))
+        throw UserError(std::string(failureMessage));
+    ensureTrailingSeparator(folder);
+    return folder;
+}
+
 }  // namespace
 
 std::string GetSpecialFolderPath(SpecialFolder folder)
@@ -122,9 +132,13 @@ std::filesystem::path GetDataFolder()
     return productFolderBelow(GetSpecialFolderPath(SpecialFolder::ApplicationData), NoApplicationDataMessage);
 }
 
-std::filesystem::path GetPreviewFolder() { return dataSubfolder("Preview", PreviewFolderMessage); }
+std::filesystem::path GetSharedTempFolder() { return dataSubfolder("Temp", TempFolderMessage); }
 
-std::filesystem::path GetTempFolder() { return dataSubfolder("Temp", TempFolderMessage); }
+std::filesystem::path GetRunFolder() { return runFolderFor(GetDataFolder(), TempFolderMessage); }
+
+std::filesystem::path GetPreviewFolder() { return runSubfolder("Preview", PreviewFolderMessage); }
+
+std::filesystem::path GetTempFolder() { return runSubfolder("Temp", TempFolderMessage); }
 
 std::filesystem::path GetProjectsFolder()
 {

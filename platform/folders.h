@@ -34,8 +34,22 @@ std::string GetSpecialFolderPath(SpecialFolder folder);
 void ensureTrailingSeparator(std::string& path);
 
 std::filesystem::path GetDataFolder();
+
+// Each running program (an editor window, a pictavo-cli run) stages its
+// files in a folder of its own, Runs/<id>/ in the data folder, so that two
+// runs never see each other's pictures. The folder is locked (flock) for the
+// run's life and removed when the run ends; the start of a run removes the
+// folders whose lock is free, left by runs that died. The run begins on the
+// first call for the data folder of the moment.
+std::filesystem::path GetRunFolder();
+// This run's Preview and Temp folders, inside its run folder.
 std::filesystem::path GetPreviewFolder();
 std::filesystem::path GetTempFolder();
+// The run's folder stays when the run ends (a preview built to be looked at
+// afterwards); a later start removes it once it is a day old.
+void KeepRunFolder();
+// The Temp folder that every run shares: the recent-files list lives here.
+std::filesystem::path GetSharedTempFolder();
 std::filesystem::path GetProjectsFolder();
 std::filesystem::path GetPicturesFolder();
 // The running executable's folder when the player files lie there (a build

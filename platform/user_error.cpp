@@ -4,6 +4,26 @@
 
 namespace pictavo::platform {
 
+namespace {
+
+std::string withoutNul(const std::string& message)
+{
+    if (message.find('\0') == std::string::npos)
+        return message;
+    std::string shown;
+    for (char c : message) {
+        if (c == '\0')
+            shown += "\\0";
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+}  // namespace
+
+UserError::UserError(const std::string& message) : std::runtime_error(withoutNul(message)) {}
+
 std::string ioErrorMessage(int errorNumber)
 {
     switch (errorNumber) {
@@ -28,9 +48,16 @@ std::string ioErrorMessage(int errorNumber)
     }
 }
 
-void throwIoError(int errorNumber)
+std::string quoted(const std::filesystem::path& path) { return "\"" + path.string() + "\""; }
+
+std::string ioErrorMessage(int errorNumber, const std::filesystem::path& path)
 {
-    throw UserError(ioErrorMessage(errorNumber));
+    return ioErrorMessage(errorNumber) + ": " + quoted(path);
+}
+
+void throwIoError(int errorNumber, const std::filesystem::path& path)
+{
+    throw UserError(ioErrorMessage(errorNumber, path));
 }
 
 }  // namespace pictavo::platform

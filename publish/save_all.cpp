@@ -1,13 +1,142 @@
 #include "publish/save_all.h"
 
 #include "build/build_driver.h"
+#include "build/flash_config.h"
+#include "build/picture_maker.h"
+#include "model/file_names.h"
+#include "model/value_encodings.h"
+#include "platform/ascii.h"
 #include "platform/file_ops.h"
 #include "platform/folders.h"
 #include "publish/readme.h"
 
-#include "platform/ascii.h"
+#include <map>
+#include <optional>
+#include <set>
+#include <sys/stat.h>
+#include <utility>
 
 namespace pictavo::publish {
+
+namespace {
+
+constexpr const char* ProjectExtension = ".tvgallery1";
+
+using FileId = std::pair<dev_t, ino_t>;
+
+std::optional<FileId> fileIdOf(const std::filesystem::path& path)
+{
+    struct stat info {};
+    if (platform::holdsNul(path) || ::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return FileId{info.st_dev, info.st_ino};
+}
+
+// The pictures a build will make, by the rule that names them: every item
+// whose original is there and of a known kind.
+std::vector<std::string> plannedPictures(const model::TAppletAgent& agent)
+{
+    std::vector<std::string> names;
+    for (std::size_t n = 0; n < agent.Items.size(); ++n) {
+        const std::string original = model::trimControl(agent.Items[n].OriginalImagePath);
+        if (!platform::fileExists(original))
+            continue;
+        try {
+            const char* extension = build::extensionOf(build::pictureFormatOf(original));
+            names.push_back("p" + std::to_string(n) + "_t" + extension);
+            names.push_back("p" + std::to_string(n) + "_l" + extension);
+        } catch (const platform::UserError&) {
+            // The build refuses this original before anything is written.
+        }
+    }
+    return names;
+}
+
+// Every file of the gallery in its folder but the pictures.
+std::vector<std::string> galleryFiles(const model::TAppletAgent& agent, const std::string& base)
+{
+    std::vector<std::string> names{base + ".html", base + ProjectExtension, base + "_readme.txt"};
+    for (const model::TLinkedFileInfo& file : agent.LinkedFiles)
+        if (!file.Generated)
+            names.push_back(file.FileName);
+    names.push_back(build::ConfigFileName(agent.AppletData));
+    return names;
+}
+
+// A published file must never land on one of the project's own originals.
+void refuseToOverwriteOriginals(const model::TAppletAgent& agent, const std::filesystem::path& folder,
+                                const std::vector<std::string>& outputs)
+{
+    std::map<FileId, std::string> originals;
+    for (const model::TItemData& item : agent.Items) {
+        const std::string original = model::trimControl(item.OriginalImagePath);
+        if (const std::optional<FileId> id = fileIdOf(original))
+            originals.emplace(*id, original);
+    }
+    if (originals.empty())
+        return;
+    for (const std::string& name : outputs) {
+        const std::optional<FileId> id = fileIdOf(folder / name);
+        const auto found = id ? originals.find(*id) : originals.end();
+        if (found != originals.end())
+            throw platform::UserError("The original picture " + platform::quoted(found->second) +
+                                      " would be overwritten by the published file \"" + name +
+                                      "\". Nothing was written: move the original out of the gallery's folder, "
+                                      "or publish into another folder.");
+    }
+}
+
+std::string listed(const std::vector<std::string>& names)
+{
+    constexpr std::size_t shown = 4;
+    std::string text;
+    for (std::size_t i = 0; i < names.size() && i < shown; ++i)
+        text += (i ? ", " : "") + names[i];
+    if (names.size() > shown)
+        text += " and " + std::to_string(names.size() - shown) + " more";
+    return text;
+}
+
+// Another project saved in the folder publishes its pictures under the same
+// names; publishing this one there would silently break that gallery.
+void refuseToReplaceOtherGalleries(const std::filesystem::path& folder, const std::string& base,
+                                   const std::vector<std::string>& outputs)
+{
+    const std::filesystem::path ours = folder / (base + ProjectExtension);
+    const std::set<std::string> written(outputs.begin(), outputs.end());
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::filesystem::path path = entry.path();
+        const std::string name = path.filename().string();
+        if (platform::lowerCase(path.extension().string()) != ProjectExtension || path == ours ||
+            !platform::fileExists(path) || platform::sameFile(path, ours))
+            continue;
+        model::TAppletAgent other;
+        model::Outline otherOutline;
+        model::NullProgress quiet;
+        try {
+            if (other.LoadProjectFile(path, otherOutline, quiet) != model::LoadOutcome::Loaded)
+                continue;
+        } catch (const platform::UserError&) {
+            continue;
+        }
+        std::set<std::string> theirs{build::ConfigFileName(other.AppletData)};
+        for (const model::TItemData& item : other.Items)
+            for (const std::string* picture : {&item.ThumbImageName, &item.LargeImageName})
+                if (model::isPictureName(*picture))
+                    theirs.insert(*picture);
+        std::vector<std::string> shared;
+        for (const std::string& file : theirs)
+            if (written.count(file))
+                shared.push_back(file);
+        if (!shared.empty())
+            throw SharedFolderError("The folder " + platform::quoted(folder) + " also holds the gallery \"" + name +
+                                    "\", whose files this publish would replace (" + listed(shared) +
+                                    "). Give each gallery its own folder.");
+    }
+}
+
+}  // namespace
 
 std::string BaseName(const std::string& chosenName)
 {
@@ -28,31 +157,58 @@ std::string BaseName(const std::string& chosenName)
 }
 
 void SaveAllRequiredFiles(model::TAppletAgent& agent, model::Outline& outline, const std::filesystem::path& folder,
-                          const std::string& chosenName, model::ProgressReporter& progress)
+                          const std::string& chosenName, model::ProgressReporter& progress, OtherGalleries others)
 {
     const std::filesystem::path preview = platform::GetPreviewFolder();
     const std::filesystem::path program = platform::GetProgramFolder();
     const std::string base = BaseName(chosenName);
 
+    model::checkGalleryName(agent.AppletData.pScriptName);
+    std::vector<std::string> outputs = galleryFiles(agent, base);
+    const std::vector<std::string> pictures = plannedPictures(agent);
+    outputs.insert(outputs.end(), pictures.begin(), pictures.end());
+    refuseToOverwriteOriginals(agent, folder, outputs);
+    if (others == OtherGalleries::Refuse)
+        refuseToReplaceOtherGalleries(folder, base, outputs);
+
+    const std::size_t stagedBefore = agent.WorkingFiles.size();
     build::BuildGallery(agent, outline, folder / (base + ".html"), progress);
+    // Only what this build staged is published: a picture of an earlier
+    // build, or of another project, never stands in for a missing one.
+    const std::set<std::string> staged(agent.WorkingFiles.begin() + static_cast<std::ptrdiff_t>(stagedBefore),
+                                       agent.WorkingFiles.end());
+
     for (const model::TLinkedFileInfo& file : agent.LinkedFiles)
-        platform::copyFileOverwriting(program / file.FileName, folder / file.FileName);
-    agent.SaveProjectFile(folder / (base + ".tvgallery1"), progress);
+        if (!file.Generated)
+            platform::copyFile(program / file.FileName, folder / file.FileName);
+    agent.SaveProjectFile(folder / (base + ProjectExtension), progress);
     WriteReadme(agent, folder, base + "_readme.txt", progress);
 
     progress.setMaximum(100);
     model::ProgressScope scope(progress, "Copying Required Files ... ...");
-    auto copyFromPreview = [&](const std::string& name) {
-        if (!name.empty() && platform::fileExists(preview / name))
-            platform::copyFileOverwriting(preview / name, folder / name);
+    std::vector<std::string> published = galleryFiles(agent, base);
+    auto copyStaged = [&](const std::string& name) {
+        if (!staged.count(name))
+            return;
+        platform::copyFile(preview / name, folder / name);
+        published.push_back(name);
     };
     for (const model::TItemData& item : agent.Items)
-        copyFromPreview(item.ThumbImageName);
+        copyStaged(item.ThumbImageName);
     for (const model::TItemData& item : agent.Items)
-        copyFromPreview(item.LargeImageName);
+        copyStaged(item.LargeImageName);
     for (const model::TLinkedFileInfo& file : agent.LinkedFiles)
-        copyFromPreview(file.FileName);
+        if (file.Generated)
+            copyStaged(file.FileName);
     progress.advance(50);
+
+    std::vector<std::string> missing;
+    for (const std::string& name : published)
+        if (!platform::fileExists(folder / name))
+            missing.push_back(name);
+    if (!missing.empty())
+        throw platform::UserError("The gallery in " + platform::quoted(folder) + " is incomplete: " + listed(missing) +
+                                  " could not be published.");
     progress.advance(50);
 }
 

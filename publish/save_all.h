@@ -3,9 +3,11 @@
 #include "model/applet_agent.h"
 #include "model/outline.h"
 #include "model/progress.h"
+#include "platform/user_error.h"
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace pictavo::publish {
 
@@ -14,10 +16,28 @@ namespace pictavo::publish {
 // "Summer"); a name without a dot stays as it is.
 std::string BaseName(const std::string& chosenName);
 
+// What to do when the folder holds another project whose pictures or
+// configuration this publish would replace.
+enum class OtherGalleries { Refuse, Replace };
+
+// Thrown before anything is written, naming the other project; the editor
+// asks whether to publish anyway, the command line wants --force.
+class SharedFolderError : public platform::UserError {
+public:
+    using platform::UserError::UserError;
+};
+
 // Saves the project as folder / base name + ".tvgallery1" and publishes the
 // whole gallery beside it: page, player files, configuration, pictures and
-// readme. Copies fail silently; anything else that fails throws.
+// readme. Only the pictures and the configuration that this build made are
+// published. Before anything is written it refuses a publish that would
+// overwrite one of the project's originals and, unless told to replace
+// them, one that would replace another project's files in the folder.
+// Every copy is checked, and at the end every file of the gallery must be
+// there: the save finishes with the whole gallery published or throws.
+// Originals that were not found, or were damaged, are reported as warnings.
 void SaveAllRequiredFiles(model::TAppletAgent& agent, model::Outline& outline, const std::filesystem::path& folder,
-                          const std::string& chosenName, model::ProgressReporter& progress);
+                          const std::string& chosenName, model::ProgressReporter& progress,
+                          OtherGalleries others = OtherGalleries::Refuse);
 
 }  // namespace pictavo::publish

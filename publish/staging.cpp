@@ -20,8 +20,11 @@ std::string comparable(const std::filesystem::path& path)
 void StageFile(model::TAppletAgent& agent, const std::filesystem::path& file)
 {
     const std::filesystem::path target = platform::GetPreviewFolder() / file.filename();
-    if (comparable(file) != comparable(target))
-        platform::copyFileOverwriting(file, target);
+    // A file that is not there is skipped, as the player files are when the
+    // folder holds none; one that is there and cannot be staged stops the
+    // build, which would otherwise publish an old picture or none.
+    if (comparable(file) != comparable(target) && platform::fileExists(file))
+        platform::copyFile(file, target);
     agent.WorkingFiles.push_back(file.filename().string());
 }
 

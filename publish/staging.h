@@ -8,7 +8,8 @@
 namespace pictavo::publish {
 
 // Copies the file into the Preview folder (unless it already lies there) and
-// records its bare name in WorkingFiles, in every case. A failed copy is silent.
+// records its bare name in WorkingFiles, in every case. A missing file is
+// skipped silently; a copy that fails throws.
 void StageFile(model::TAppletAgent& agent, const std::filesystem::path& file);
 
 // Stages every required player file from the source folder; generated ones

@@ -67,7 +67,8 @@ TEST_F(EmbeddingPage, OddValuesAreEscapedForWhereTheyStand)
 
 TEST_F(EmbeddingPage, AMissingFolderIsAnInvalidFilename)
 {
-    EXPECT_EQ(test::userErrorOf([&] { WriteEmbeddingPage(agent, dir / "none" / "page.html"); }), "Invalid filename");
+    EXPECT_EQ(test::userErrorOf([&] { WriteEmbeddingPage(agent, dir / "none" / "page.html"); }),
+              "Invalid filename: \"" + (dir / "none" / "page.html").string() + "\"");
     agent.AppletData.thumbImageHeight = "";
     EXPECT_EQ(test::userErrorOf([&] { WriteEmbeddingPage(agent, dir / "page.html"); }),
               "'' is not a valid integer value");

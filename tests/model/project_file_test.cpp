@@ -155,7 +155,7 @@ TEST(SaveProjectFile, AFailedSaveKeepsThePreviousFileByteForByte)
     const std::string message = userErrorOf([&] { agent.SaveProjectFile(dir / "p.tvgallery1", progress); });
     setrlimit(RLIMIT_FSIZE, &old);
 
-    EXPECT_EQ(message, "Disk full");
+    EXPECT_EQ(message, "Disk full: \"" + (dir / "p.tvgallery1").string() + "\"");
     EXPECT_EQ(readBytes(dir / "p.tvgallery1"), previous);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
     EXPECT_FALSE(progress.busy);
@@ -342,7 +342,7 @@ TEST_F(LoadThatChangesNothing, AMissingFileIsFileNotFound)
 {
     NullProgress progress;
     EXPECT_EQ(userErrorOf([&] { agent.LoadProjectFile(dir / "none.tvgallery1", outline, progress); }),
-              "File not found");
+              "File not found: \"" + (dir / "none.tvgallery1").string() + "\"");
     EXPECT_EQ(agent.AppletData.pScriptName, "current");
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/folders.h"
 #include "support/temp_dir.h"
 
 #include <algorithm>
@@ -45,8 +46,12 @@ public:
 
     const std::filesystem::path& home() const { return m_root.path(); }
     std::filesystem::path dataFolder() const { return m_root / "data/Tavemo/Pictavo/1.0"; }
-    std::filesystem::path previewFolder() const { return dataFolder() / "Preview"; }
-    std::filesystem::path tempFolder() const { return dataFolder() / "Temp"; }
+    // This process's own run folders, as the core stages into them.
+    std::filesystem::path previewFolder() const { return platform::GetRunFolder() / "Preview"; }
+    std::filesystem::path tempFolder() const { return platform::GetRunFolder() / "Temp"; }
+    // Where every run, this one and those of the programs a test starts, has its folder.
+    std::filesystem::path runsFolder() const { return dataFolder() / "Runs"; }
+    std::filesystem::path sharedTempFolder() const { return dataFolder() / "Temp"; }
 
 private:
     void save(const std::string& name)
