@@ -212,6 +212,15 @@ private slots:
         QCOMPARE(root()->child(4)->text(0), QString("pic 5.jpg"));
         QCOMPARE(QString::fromStdString(items()[2].OriginalImagePath), files[2]);
         expectMirror();
+
+        // A path the project file could not hold is left out, and said so.
+        m_dialogs->fileNames = {path("good.jpg") + "\n" + path("bad#$@name.jpg")};
+        m_form->btnBatchImportImgsClick();
+        QCOMPARE(root()->childCount(), 6);
+        QCOMPARE(QString::fromStdString(items()[5].OriginalImagePath), path("good.jpg"));
+        QVERIFY(m_dialogs->said.last().startsWith("Warning: These pictures were not added"));
+        QVERIFY(m_dialogs->said.last().endsWith(path("bad#$@name.jpg")));
+        expectMirror();
     }
 
     void pickersFillTheItemPanel()

@@ -6,6 +6,7 @@
 #include "support/items.h"
 #include "recent_files.h"
 #include "editor_session.h"
+#include "platform/folders.h"
 #include "platform/user_error.h"
 #include "spin_edit.h"
 
@@ -309,7 +310,7 @@ private slots:
 
         m_dialogs->answers = {Dialogs::Answer::No};
         m_form->runCommand([this] { m_form->OpenProjectFile(path("missing.tvgallery1")); });
-        QCOMPARE(m_dialogs->said.last(), QString("Spinmora: File not found"));
+        QCOMPARE(m_dialogs->said.last(), "Spinmora: File not found: \"" + path("missing.tvgallery1") + "\"");
         QCOMPARE(tree->topLevelItem(0)->childCount(), 3);
         QCOMPARE(m_form->projectFileName(), project);
     }
@@ -366,8 +367,53 @@ private slots:
         QCOMPARE(address.scheme(), QString("http"));
         QCOMPARE(address.host(), QString("127.0.0.1"));
         QVERIFY(address.path().endsWith("/~preview.html"));
-        QVERIFY(QFile::exists(path("data/Tavemo/Pictavo/1.0/Preview/~preview.html")));
+        // The window's own Preview folder, inside its run folder.
+        const QString page = QString::fromStdString((pictavo::platform::GetPreviewFolder() / "~preview.html").string());
+        QVERIFY(page.startsWith(path("data/Tavemo/Pictavo/1.0/Runs/")));
+        QVERIFY(QFile::exists(page));
         QVERIFY(!m_form->isModified());
+    }
+
+    void aGalleryThatIsNoFileNameIsRefusedAtSave()
+    {
+        QDir().mkpath(path("site"));
+        find<QLineEdit>("edt_pScriptName")->setText("../x/");
+        m_dialogs->fileNames = {path("site/g.tvgallery1")};
+        m_form->runCommand([this] { m_form->Save1Click(); });
+        QCOMPARE(m_dialogs->said.last(),
+                 QString("Spinmora: The gallery name \"../x/\" cannot be used: it must not hold \"/\"."));
+        QVERIFY(saveEnabled());
+        QVERIFY(m_form->projectFileName().isEmpty());
+        QVERIFY(QDir(path("site")).isEmpty());
+        QVERIFY(!QFile::exists(path("x")));
+    }
+
+    void savingOverAnotherProjectsGalleryAsksFirst()
+    {
+        QDir().mkpath(path("site"));
+        m_dialogs->fileNames = {path("site/first.tvgallery1")};
+        m_form->Save1Click();
+        QVERIFY(QFile::exists(path("site/first.tvgallery1")));
+
+        // A second project saved into the same folder would replace the
+        // first one's configuration.
+        find<QLineEdit>("edt_pScriptName")->setText("gallery1");
+        m_form->Save2Click();  // no name chosen: nothing asked
+        m_dialogs->fileNames = {path("site/second.tvgallery1")};
+        m_dialogs->answers = {Dialogs::Answer::No};
+        m_form->Save2Click();
+        QCOMPARE(m_dialogs->said.last(), "Warning: The folder \"" + path("site") +
+                                             "\" also holds the gallery \"first.tvgallery1\", whose files this publish "
+                                             "would replace (gallery1config.xml). Give each gallery its own folder."
+                                             "\n\nPublish anyway?");
+        QVERIFY(!QFile::exists(path("site/second.tvgallery1")));
+        QCOMPARE(m_form->projectFileName(), path("site/first.tvgallery1"));
+
+        m_dialogs->fileNames = {path("site/second.tvgallery1")};
+        m_dialogs->answers = {Dialogs::Answer::Yes};
+        m_form->Save2Click();
+        QVERIFY(QFile::exists(path("site/second.tvgallery1")));
+        QCOMPARE(m_form->projectFileName(), path("site/second.tvgallery1"));
     }
 
     void theStatusBarToggleHidesHintAndProgress()

@@ -7,6 +7,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <future>
 #include <sys/stat.h>
 
 namespace pictavo {
@@ -165,8 +166,8 @@ TEST_F(Cli, NewPublishesTheCompleteFileSetAndWarnsOfAMissingOriginal)
     EXPECT_EQ(agent.Items[2].LargeImageName, "p2_l.gif");
     EXPECT_EQ(agent.Items[2].Level, "0");
     EXPECT_EQ(agent.Items[2].Target, "_self");
-    // The run leaves nothing behind in the Preview folder.
-    EXPECT_FALSE(std::filesystem::exists(user.previewFolder()));
+    // The run leaves nothing behind in the data folder.
+    EXPECT_THAT(test::folderListing(user.runsFolder()), testing::IsEmpty());
 }
 
 TEST_F(Cli, SetChecksValuesAsTheControlsHoldThemAndPublishes)
@@ -254,7 +255,8 @@ TEST_F(Cli, PublishToAnotherFolderAndRefusedFilesWriteNothing)
     test::writeBytes(other / "cut.tvgallery1", foreign.substr(0, 40));
     EXPECT_EQ(cli({"publish", (other / "cut.tvgallery1").string()}).exitCode, 1);
     EXPECT_THAT(test::folderListing(other.path()), ElementsAre("cut.tvgallery1", "x.tvgallery1"));
-    EXPECT_EQ(cli({"publish", (other / "none.tvgallery1").string()}).err, "pictavo-cli: File not found\n");
+    EXPECT_EQ(cli({"publish", (other / "none.tvgallery1").string()}).err,
+              "pictavo-cli: File not found: \"" + (other / "none.tvgallery1").string() + "\"\n");
 }
 
 TEST_F(Cli, AFailedWriteIsAFailureAndTheOldProjectStays)
@@ -262,13 +264,27 @@ TEST_F(Cli, AFailedWriteIsAFailureAndTheOldProjectStays)
     const std::string project = (site / "g.tvgallery1").string();
     ASSERT_EQ(cli({"new", project, (originals / "d.bmp").string()}).exitCode, 0);
     const std::string before = test::readBytes(project);
-    for (const char* fault : {"g.html:write:28", "gallery1config.xml:close:5", "p0_t:write:28", "g.tvgallery1:write:5"}) {
-        user.set("PICTAVO_WRITE_FAULT", fault);
+    struct Fault {
+        const char* setting;
+        const char* message;  // followed by the file's path
+        const char* file;
+    };
+    const Fault faults[] = {
+        {"swfobject:write:28", "Disk full", "swfobject.js"},
+        {"g.html:write:28", "Disk full", "g.html"},
+        {"gallery1config.xml:close:5", "I/O error 5", "gallery1config.xml"},
+        {"p0_t:write:28", "Disk full", "p0_t.bmp"},
+        {"g.tvgallery1:write:5", "I/O error 5", "g.tvgallery1"},
+    };
+    // A player file already in place with the same bytes is not written again.
+    std::filesystem::remove(site / "swfobject.js");
+    for (const Fault& fault : faults) {
+        user.set("PICTAVO_WRITE_FAULT", fault.setting);
         const auto result = cli({"set", project, "pScriptName=gallery1", "largeImageWidth=400"});
-        EXPECT_EQ(result.exitCode, 1) << fault;
-        const bool diskFull = std::string(fault).back() == '8';
-        EXPECT_EQ(result.err, diskFull ? "pictavo-cli: Disk full\n" : "pictavo-cli: I/O error 5\n") << fault;
-        EXPECT_EQ(test::readBytes(project), before) << fault;
+        EXPECT_EQ(result.exitCode, 1) << fault.setting;
+        EXPECT_THAT(result.err, testing::StartsWith(std::string("pictavo-cli: ") + fault.message + ": \""));
+        EXPECT_THAT(result.err, testing::EndsWith(std::string("/") + fault.file + "\"\n"));
+        EXPECT_EQ(test::readBytes(project), before) << fault.setting;
     }
     user.unset("PICTAVO_WRITE_FAULT");
     EXPECT_EQ(cli({"set", project, "largeImageWidth=400"}).exitCode, 0);
@@ -334,6 +350,13 @@ TEST_F(Cli, EveryFormAnswersWithItsExitStatus)
 {
     const std::string project = (site / "g.tvgallery1").string();
     ASSERT_EQ(cli({"new", project}).exitCode, 0);
+    // new never replaces a project unless told to.
+    const std::string made = test::readBytes(project);
+    const auto again = cli({"new", project, (originals / "c.gif").string()});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.err, "pictavo-cli: The project \"" + project + "\" exists already; new does not replace it "
+                         "(--force replaces it).\n");
+    EXPECT_EQ(test::readBytes(project), made);
     EXPECT_EQ(cli({"--help"}).exitCode, 0);
     EXPECT_THAT(cli({"--help"}).out, HasSubstr("pictavo-cli publish PROJECT [--to FOLDER]"));
     EXPECT_EQ(cli({"--version"}).out, "pictavo-cli 1.0\n");
@@ -355,13 +378,110 @@ TEST_F(Cli, EveryFormAnswersWithItsExitStatus)
     EXPECT_EQ(empty.exitCode, 1);
     EXPECT_EQ(empty.err, "pictavo-cli: No item to build. Please add item to left pane and try again.\n");
 
-    ASSERT_EQ(cli({"new", project, (originals / "c.gif").string()}).exitCode, 0);
+    ASSERT_EQ(cli({"new", project, (originals / "c.gif").string(), "--force"}).exitCode, 0);
     const auto preview = cli({"preview", project});
     EXPECT_EQ(preview.exitCode, 0) << preview.err;
-    EXPECT_EQ(preview.out, (user.previewFolder() / "~preview.html").string() + "\n");
-    EXPECT_THAT(test::folderListing(user.previewFolder()),
+    // The preview is kept in the run's own folder for the user to look at.
+    const std::filesystem::path page = preview.out.substr(0, preview.out.size() - 1);
+    EXPECT_EQ(page.filename(), "~preview.html");
+    EXPECT_EQ(page.parent_path().parent_path().parent_path(), user.runsFolder());
+    EXPECT_THAT(test::folderListing(page.parent_path()),
                 ElementsAre("expressinstall.swf", "gallery1config.xml", "imagegallery.swf", "p0_l.gif", "p0_t.gif",
                             "swfobject.js", "~preview.html"));
+}
+
+// Two runs at once each publish their own project's pictures: every run
+// stages in a folder of its own.
+TEST_F(Cli, TwoPublishesAtOnceKeepTheirOwnPictures)
+{
+    const build::Rgb colours[2] = {{200, 0, 0}, {0, 0, 200}};
+    std::vector<std::string> projects;
+    for (int p = 0; p < 2; ++p) {
+        const std::filesystem::path folder = site / ("site" + std::to_string(p));
+        std::filesystem::create_directories(folder / "originals");
+        std::vector<std::string> args{"new", (folder / "g.tvgallery1").string()};
+        for (int i = 0; i < 24; ++i) {
+            const std::filesystem::path original = folder / "originals" / ("o" + std::to_string(i) + ".bmp");
+            test::writeBytes(original, build::encodeBmp(test::flatPicture(64, 48, colours[p])));
+            args.push_back(original.string());
+        }
+        ASSERT_EQ(cli(args).exitCode, 0);
+        projects.push_back(args[1]);
+    }
+    for (int round = 0; round < 3; ++round) {
+        auto first = std::async(std::launch::async, [&] { return cli({"publish", projects[0]}); });
+        auto second = std::async(std::launch::async, [&] { return cli({"publish", projects[1]}); });
+        EXPECT_EQ(first.get().exitCode, 0);
+        EXPECT_EQ(second.get().exitCode, 0);
+        for (int p = 0; p < 2; ++p)
+            for (int i = 0; i < 24; ++i)
+                for (const char* kind : {"_t.bmp", "_l.bmp"}) {
+                    const std::filesystem::path picture =
+                        std::filesystem::path(projects[static_cast<std::size_t>(p)]).parent_path() /
+                        ("p" + std::to_string(i) + kind);
+                    EXPECT_EQ(test::decodeFile(picture).at(0, 0), colours[p]) << picture;
+                }
+    }
+    EXPECT_THAT(test::folderListing(user.runsFolder()), testing::IsEmpty());
+}
+
+TEST_F(Cli, GalleryNamesAndPicturePathsStayWhatTheyAre)
+{
+    const std::string project = (site / "g.tvgallery1").string();
+    ASSERT_EQ(cli({"new", project, (originals / "d.bmp").string()}).exitCode, 0);
+    const std::string before = test::readBytes(project);
+    const auto slash = cli({"set", project, "pScriptName=../x/"});
+    EXPECT_EQ(slash.exitCode, 2);
+    EXPECT_THAT(slash.err, HasSubstr("pictavo-cli: The gallery name \"../x/\" cannot be used: it must not hold \"/\".\n"));
+    EXPECT_EQ(test::readBytes(project), before);
+
+    // A project written elsewhere with such a name is refused when built,
+    // before anything is written inside or outside its folder.
+    std::string edited = before;
+    edited.replace(edited.find("gallery1#$@"), 8, "../x/");
+    test::writeBytes(project, edited);
+    std::filesystem::remove(site / "gallery1config.xml");
+    const auto built = cli({"publish", project});
+    EXPECT_EQ(built.exitCode, 1);
+    EXPECT_EQ(built.err, "pictavo-cli: The gallery name \"../x/\" cannot be used: it must not hold \"/\".\n");
+    EXPECT_FALSE(std::filesystem::exists(site.path().parent_path() / "x"));
+    EXPECT_FALSE(std::filesystem::exists(site / "gallery1config.xml"));
+
+    // Picture paths a project file cannot hold are refused; others are kept
+    // absolute, whatever the working folder.
+    const std::filesystem::path second = site / "second" / "n.tvgallery1";
+    for (const std::string bad : {(originals / "a\nb.jpg").string(), (originals / "a#$@b.jpg").string()}) {
+        const auto refused = cli({"new", second.string(), bad});
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_THAT(refused.err, HasSubstr("cannot be added: a project cannot hold a path with a line break or \"#$@\""));
+        EXPECT_FALSE(std::filesystem::exists(second));
+    }
+    const std::string relative = std::filesystem::relative(originals / "d.bmp").string();
+    ASSERT_EQ(cli({"new", second.string(), relative}).exitCode, 0);
+    EXPECT_EQ(reload(second).Items[0].OriginalImagePath, (originals / "d.bmp").string());
+    const std::string other = std::filesystem::relative(originals / "c.gif").string();
+    ASSERT_EQ(cli({"set", second.string(), "--item", "0", "OriginalImagePath=" + other}).exitCode, 0);
+    EXPECT_EQ(reload(second).Items[0].OriginalImagePath, (originals / "c.gif").string());
+}
+
+TEST_F(Cli, AnotherProjectsGalleryIsReplacedOnlyWithForce)
+{
+    ASSERT_EQ(cli({"new", (site / "first.tvgallery1").string(), (originals / "d.bmp").string()}).exitCode, 0);
+    const std::string firstPicture = test::readBytes(site / "p0_t.bmp");
+    const auto refused = cli({"new", (site / "second.tvgallery1").string(), (originals / "d.bmp").string(),
+                              (originals / "c.gif").string()});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "pictavo-cli: The folder \"" + site.path().string() +
+                               "\" also holds the gallery \"first.tvgallery1\", whose files this publish would replace "
+                               "(gallery1config.xml, p0_l.bmp, p0_t.bmp). Give each gallery its own folder. "
+                               "(--force publishes anyway)\n");
+    EXPECT_FALSE(std::filesystem::exists(site / "second.tvgallery1"));
+    EXPECT_EQ(test::readBytes(site / "p0_t.bmp"), firstPicture);
+    EXPECT_EQ(cli({"new", (site / "second.tvgallery1").string(), (originals / "d.bmp").string(),
+                   (originals / "c.gif").string(), "--force"})
+                  .exitCode,
+              0);
+    EXPECT_TRUE(std::filesystem::exists(site / "p1_t.gif"));
 }
 
 }  // namespace
