@@ -21,6 +21,7 @@ namespace pictavo::publish {
 namespace {
 
 constexpr const char* ProjectExtension = ".tvgallery1";
+constexpr std::size_t MaxFileNameBytes = 255;
 
 using FileId = std::pair<dev_t, ino_t>;
 
@@ -61,6 +62,19 @@ std::vector<std::string> galleryFiles(const model::TAppletAgent& agent, const st
             names.push_back(file.FileName);
     names.push_back(build::ConfigFileName(agent.AppletData));
     return names;
+}
+
+// Every file of the gallery needs a name the file system takes.
+void checkOutputNames(const std::string& chosenName, const std::string& base, const std::vector<std::string>& outputs)
+{
+    if (base.empty())
+        throw platform::UserError("The project name \"" + chosenName +
+                                  "\" leaves no name for the gallery's page: choose a name before the extension.");
+    for (const std::string& name : outputs)
+        if (name.size() > MaxFileNameBytes)
+            throw platform::UserError("The project name \"" + chosenName + "\" is too long: the gallery's file \"" +
+                                      name + "\" would have more than " + std::to_string(MaxFileNameBytes) +
+                                      " bytes.");
 }
 
 // A published file must never land on one of the project's own originals.
@@ -167,6 +181,7 @@ void SaveAllRequiredFiles(model::TAppletAgent& agent, model::Outline& outline, c
     std::vector<std::string> outputs = galleryFiles(agent, base);
     const std::vector<std::string> pictures = plannedPictures(agent);
     outputs.insert(outputs.end(), pictures.begin(), pictures.end());
+    checkOutputNames(chosenName, base, outputs);
     refuseToOverwriteOriginals(agent, folder, outputs);
     if (others == OtherGalleries::Refuse)
         refuseToReplaceOtherGalleries(folder, base, outputs);

@@ -149,6 +149,29 @@ TEST_F(Publish, AnotherProjectsGalleryInTheFolderIsReplacedOnlyWhenAskedTo)
     EXPECT_NE(test::readBytes(site / "p0_t.bmp"), firstThumbnail);
 }
 
+TEST_F(Publish, AProjectNameOfTheLongestLengthSavesAndOneWithoutRoomIsRefused)
+{
+    const std::string longest = std::string(244, 'n') + ".tvgallery1";
+    ASSERT_EQ(longest.size(), 255u);
+    ASSERT_EQ(save(longest), "<no error>");
+    EXPECT_TRUE(std::filesystem::exists(site / longest));
+    EXPECT_TRUE(std::filesystem::exists(site / (std::string(244, 'n') + "_readme.txt")));
+
+    test::TempDir other;
+    const std::string tooLong = std::string(245, 'n') + ".tvgallery1";
+    EXPECT_EQ(test::userErrorOf([&] {
+                  SaveAllRequiredFiles(agent, outline, other.path(), tooLong, progress, OtherGalleries::Refuse);
+              }),
+              "The project name \"" + tooLong + "\" is too long: the gallery's file \"" + std::string(245, 'n') +
+                  ".tvgallery1\" would have more than 255 bytes.");
+    EXPECT_EQ(test::userErrorOf([&] {
+                  SaveAllRequiredFiles(agent, outline, other.path(), ".tvgallery1", progress, OtherGalleries::Refuse);
+              }),
+              "The project name \".tvgallery1\" leaves no name for the gallery's page: choose a name before the "
+              "extension.");
+    EXPECT_THAT(test::folderListing(other.path()), IsEmpty());
+}
+
 TEST_F(Publish, AGalleryNameThatIsNoFileNameIsRefusedBeforeAnythingIsWritten)
 {
     for (const char* name : {"../x/", "a/b", ".hidden"}) {
