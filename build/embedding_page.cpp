@@ -2,6 +2,7 @@
 
 #include "build/flash_config.h"
 #include "model/product.h"
+#include "model/text_encoding.h"
 #include "model/value_encodings.h"
 #include "platform/ascii.h"
 #include "platform/file_writer.h"
@@ -14,12 +15,34 @@ namespace {
 
 std::string comment(std::string_view text) { return "<!-- " + std::string(text) + " -->"; }
 
+std::string hexadecimal(const char* format, unsigned long value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// The characters a value stands for on the page. HTML reads a reference to
+// U+0080 to U+009F as the Windows-1252 character of that byte; the script
+// gets the same characters, so the element id it names is the one the HTML
+// holds.
+std::u32string pageCharacters(std::string_view text)
+{
+    std::u32string characters = model::projectTextToUnicode(text);
+    for (char32_t& c : characters)
+        if (c >= 0x80 && c < 0xA0)
+            c = model::windows1252Character(static_cast<unsigned char>(c));
+    return characters;
+}
+
+bool isAsciiControl(char32_t c) { return c < 0x20 || c == 0x7F; }
+
 }  // namespace
 
 std::string htmlAttribute(std::string_view text)
 {
     std::string out;
-    for (char c : text) {
+    for (char32_t c : pageCharacters(text)) {
         switch (c) {
         case '&':
             out += "&amp;";
@@ -34,7 +57,10 @@ std::string htmlAttribute(std::string_view text)
             out += "&quot;";
             break;
         default:
-            out += c;
+            if (isAsciiControl(c) || c > 0x7F)
+                out += hexadecimal("&#x%lX;", c);
+            else
+                out += static_cast<char>(c);
         }
     }
     return out;
@@ -43,19 +69,36 @@ std::string htmlAttribute(std::string_view text)
 std::string javaScriptString(std::string_view text)
 {
     std::string out;
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
+    for (char32_t c : pageCharacters(text)) {
         if (c == '\\' || c == '"' || c == '\'') {
             out += '\\';
-            out += c;
-        } else if (c == '<' || c == '>' || byte < 0x20) {
+            out += static_cast<char>(c);
+        } else if (c == '<' || c == '>' || isAsciiControl(c)) {
             // "\x3C" keeps a value from closing the script element early.
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            out += escaped;
+            out += hexadecimal("\\x%02lX", c);
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x10000) {
+            out += hexadecimal("\\u%04lX", c);
         } else {
-            out += c;
+            out += hexadecimal("\\u%04lX", 0xD800 + ((c - 0x10000) >> 10));
+            out += hexadecimal("\\u%04lX", 0xDC00 + ((c - 0x10000) & 0x3FF));
         }
+    }
+    return out;
+}
+
+// The bytes are those that name the file: a UTF-8 name gives the form
+// browsers make of a typed address, and a name in Windows-1252 still reaches
+// its file on the server.
+std::string urlPathSegment(std::string_view fileName)
+{
+    std::string out;
+    for (char byte : fileName) {
+        const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                                (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' ||
+                                byte == '~';
+        out += unreserved ? std::string(1, byte) : hexadecimal("%%%02lX", static_cast<unsigned char>(byte));
     }
     return out;
 }
@@ -65,6 +108,9 @@ void WriteEmbeddingPage(const model::TAppletAgent& agent, const std::filesystem:
     const model::TAppletData& applet = agent.AppletData;
     const std::string height = std::to_string(static_cast<long long>(model::parseInteger(applet.largeImageHeight)) +
                                               model::parseInteger(applet.thumbImageHeight));
+    // The leading image path is an address as the designer typed it, as the
+    // configuration carries it to the player: "images%20x/" or a full URL
+    // must keep working, so it is escaped for the attribute and no more.
     const std::string firstLarge = agent.Items.empty() ? "" : imageReference(applet, agent.Items[0].LargeImageName);
 
     // Each value escaped for where it stands; ordinary values stay as they are.
@@ -72,7 +118,8 @@ void WriteEmbeddingPage(const model::TAppletAgent& agent, const std::filesystem:
     const std::string widthAttribute = htmlAttribute(applet.largeImageWidth);
     const std::string idScript = javaScriptString(GalleryId(applet));
     const std::string widthScript = javaScriptString(applet.largeImageWidth);
-    const std::string configScript = javaScriptString(ConfigFileName(applet));
+    // The player fetches xmlPath relative to the page, so it is a URL there.
+    const std::string configScript = javaScriptString(urlPathSegment(ConfigFileName(applet)));
     const std::string notice = comment(model::MakerNotice);
 
     platform::FileWriter page(pagePath);
@@ -87,12 +134,13 @@ void WriteEmbeddingPage(const model::TAppletAgent& agent, const std::filesystem:
     line(notice);
     line("<!-- Please insert the following codes into <head> section of the Web pages. -->");
     line("<!-- START COPYING FROM HERE -->");
+    // The linked files lie beside the page and are named by their addresses.
     for (const model::TLinkedFileInfo& file : agent.LinkedFiles)
         if (platform::lowerCase(file.Kind) == "css")
-            line("<LINK href=\"./" + htmlAttribute(file.FileName) + "\" type=\"text/css\" rel=\"stylesheet\" />");
+            line("<LINK href=\"./" + urlPathSegment(file.FileName) + "\" type=\"text/css\" rel=\"stylesheet\" />");
     for (const model::TLinkedFileInfo& file : agent.LinkedFiles)
         if (platform::lowerCase(file.Kind) == "js")
-            line("<SCRIPT language=\"javascript\" type=\"text/javascript\" src=\"./" + htmlAttribute(file.FileName) +
+            line("<SCRIPT language=\"javascript\" type=\"text/javascript\" src=\"./" + urlPathSegment(file.FileName) +
                  "\"></SCRIPT>");
     line("<!-- END OF COPYING -->");
     line("");

@@ -79,20 +79,38 @@ bool isValidUtf8(std::string_view bytes)
     return true;
 }
 
+char32_t windows1252Character(unsigned char byte)
+{
+    return byte >= 0x80 && byte < 0xA0 ? cp1252High[byte - 0x80] : byte;
+}
+
 std::string projectTextToUtf8(std::string_view bytes)
 {
     if (isValidUtf8(bytes))
         return std::string(bytes);
     std::string out;
     out.reserve(bytes.size() * 2);
-    for (char byte : bytes) {
-        const auto c = static_cast<unsigned char>(byte);
-        if (c < 0x80)
-            out += byte;
-        else if (c < 0xA0)
-            appendUtf8(out, cp1252High[c - 0x80]);
-        else
-            appendUtf8(out, c);
+    for (char byte : bytes)
+        appendUtf8(out, windows1252Character(static_cast<unsigned char>(byte)));
+    return out;
+}
+
+std::u32string projectTextToUnicode(std::string_view bytes)
+{
+    std::u32string out;
+    if (!isValidUtf8(bytes)) {
+        for (char byte : bytes)
+            out += windows1252Character(static_cast<unsigned char>(byte));
+        return out;
+    }
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t codePoint = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            codePoint = (codePoint << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+        out += codePoint;
+        i += length;
     }
     return out;
 }

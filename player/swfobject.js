@@ -548,6 +548,16 @@ var swfobject = (function () {
         replaced.appendChild(note);
     }
 
+    // xmlPath is an address relative to the page, its file name percent-encoded;
+    // messages name the file as the designer saved it.
+    function fileNameOf(address) {
+        try {
+            return decodeURIComponent(address);
+        } catch (e) {
+            return address;
+        }
+    }
+
     function embedSWF(swfUrl, replaceElemId, width, height, version, expressInstallUrl,
                       flashvars, params, attributes, callback) {
         var id = (attributes && attributes.id) || replaceElemId;
@@ -572,6 +582,7 @@ var swfobject = (function () {
                 fail("its page names no configuration file.");
                 return;
             }
+            var xmlName = fileNameOf(xmlPath);
             var request = new XMLHttpRequest();
             try {
                 request.open("GET", xmlPath);
@@ -581,13 +592,13 @@ var swfobject = (function () {
             }
             request.onload = function () {
                 if (request.status !== 200 && !(request.status === 0 && request.responseText)) {
-                    fail("its configuration " + xmlPath + " could not be loaded (HTTP " + request.status + ").");
+                    fail("its configuration " + xmlName + " could not be loaded (HTTP " + request.status + ").");
                     return;
                 }
                 var xml = new DOMParser().parseFromString(request.responseText, "application/xml");
                 var config = readConfiguration(xml);
                 if (!config) {
-                    fail("its configuration " + xmlPath + " is not a valid gallery configuration.");
+                    fail("its configuration " + xmlName + " is not a valid gallery configuration.");
                     return;
                 }
                 var player = new Player(replaced, config, id, width, height, params && params.bgcolor);
@@ -596,7 +607,7 @@ var swfobject = (function () {
             request.onerror = function () {
                 fail(location.protocol === "file:"
                     ? "a page opened from disk cannot read its configuration; open this page through a web server."
-                    : "its configuration " + xmlPath + " could not be loaded.");
+                    : "its configuration " + xmlName + " could not be loaded.");
             };
             request.send();
         });

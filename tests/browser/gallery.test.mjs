@@ -2,9 +2,10 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
-import { publishGallery, root, startBrowser, startServer } from './support.mjs';
+import { publishGallery, republishGallery, root, startBrowser, startServer } from './support.mjs';
 
 const titles = ['Dawn', 'Noon', 'Dusk', 'Night', 'Tiles', 'Meadow'];
+const names = ['Café', 'a#b', '50%', 'what?', 'Ünïcödé 😀', 'quote"back\\slash', '<b>&amp;', '<!--<script>', 'a:b'];
 let server;
 let browser;
 let base;
@@ -23,6 +24,18 @@ before(async () => {
     fs.rmSync(path.join(root, 'broken', 'gallery1config.xml'));
     publishGallery('holes', { enableAutoPlay: '0' });
     fs.rmSync(path.join(root, 'holes', 'p1_l.jpg'));
+    names.forEach((name, index) => publishGallery(`named${index}`, { pScriptName: name, enableAutoPlay: '0' }));
+    // A project written on Windows holds its text in Windows-1252.
+    republishGallery(publishGallery('windows', { pScriptName: 'Cafe1252', enableAutoPlay: '0' }),
+        (bytes) => Buffer.from(bytes.toString('latin1').replace('Cafe1252#$@', 'Caf\xE9#$@'), 'latin1'));
+    publishGallery('broken-name', { pScriptName: 'Café #1', enableAutoPlay: '0' });
+    fs.rmSync(path.join(root, 'broken-name', 'Café#1config.xml'));
+    const leading = publishGallery('leading', { pScriptName: 'a#b', enableAutoPlay: '0',
+        pImageLeadingPathEnabled: '1', pImageLeadingPath: 'images%20&%20ä/' });
+    fs.mkdirSync(path.join(leading, 'images & ä'));
+    for (const file of fs.readdirSync(leading).filter((name) => /^p\d+_[tl]\./.test(name))) {
+        fs.renameSync(path.join(leading, file), path.join(leading, 'images & ä', file));
+    }
     fs.writeFileSync(path.join(root, 'target.html'), '<title>Target</title><p>target page</p>');
     server = await startServer();
     base = `http://127.0.0.1:${server.address().port}`;
@@ -151,6 +164,51 @@ describe('a published gallery', () => {
         assert.ok(box.width <= 390, `width ${box.width}`);
         assert.ok(Math.abs(box.width / box.height - 667 / 450) < 0.01);
         await page.close();
+    });
+});
+
+// Waits until the player has replaced the page's picture with the gallery
+// whose element id is given and its first large picture has loaded.
+async function played(page, id) {
+    await page.waitForFunction((stageId) => document.getElementById(stageId)?.classList.contains('pictavo-stage'), id);
+    await page.waitForFunction(() => document.querySelector('.pictavo-large img')?.naturalWidth > 0);
+    return page.locator('.pictavo-large img').evaluate((img) => [img.getAttribute('src'), img.naturalWidth]);
+}
+
+describe('a gallery of any name', () => {
+    for (const [index, name] of names.entries()) {
+        test(`named ${name} loads its configuration and shows its first picture`, async () => {
+            const page = await open(`${base}/named${index}/gallery.html`);
+            assert.deepEqual(await played(page, name.replaceAll(' ', '')), ['p0_l.jpg', 667]);
+            await page.close();
+        });
+    }
+
+    test('named in Windows-1252 plays under the name the editor shows', async () => {
+        const page = await open(`${base}/windows/gallery.html`);
+        assert.deepEqual(await played(page, 'Café'), ['p0_l.jpg', 667]);
+        await page.close();
+    });
+
+    test('names a missing configuration as it was saved', async () => {
+        const page = await open(`${base}/broken-name/gallery.html`);
+        await page.waitForSelector('.pictavo-note');
+        assert.match(await page.locator('.pictavo-note').textContent(), /Café#1config\.xml could not be loaded \(HTTP 404\)/);
+        await page.close();
+    });
+
+    test('finds its pictures behind a leading path typed as an address', async () => {
+        const page = await open(`${base}/leading/gallery.html`);
+        assert.deepEqual(await played(page, 'a#b'), ['images%20&%20ä/p0_l.jpg', 667]);
+        await page.close();
+
+        const still = await browser.newPage();
+        await still.route('**/swfobject.js', (route) => route.abort());
+        await still.goto(`${base}/leading/gallery.html`);
+        const picture = still.locator('[id="a#b_img_alt"] img');
+        await picture.evaluate((img) => img.decode());
+        assert.equal(await picture.evaluate((img) => img.naturalWidth), 667);
+        await still.close();
     });
 });
 

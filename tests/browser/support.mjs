@@ -38,18 +38,42 @@ export function publishGallery(name, gallery = {}, items = []) {
     return path.join(root, name);
 }
 
+// Edits the bytes of a project publishGallery made and publishes it again:
+// the command line takes text as UTF-8 only.
+export function republishGallery(folder, edit) {
+    const project = path.join(folder, 'gallery.tvgallery1');
+    fs.writeFileSync(project, edit(fs.readFileSync(project)));
+    run('publish', project);
+}
+
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.xml': 'application/xml', '.jpg': 'image/jpeg',
     '.gif': 'image/gif', '.bmp': 'image/bmp', '.swf': 'application/x-shockwave-flash', '.txt': 'text/plain' };
 
+// The bytes of the file an address names under root, as a web server on
+// Linux finds it: percent-escapes decoded to bytes, so a file name need not be
+// UTF-8. Null for a malformed escape, which servers refuse, or an address
+// that would leave root.
+function fileOf(address) {
+    const pathname = new URL(address, 'http://localhost').pathname;
+    if (/%(?![0-9A-Fa-f]{2})/.test(pathname)) {
+        return null;
+    }
+    const name = pathname.replace(/%([0-9A-Fa-f]{2})/g, (escape, hex) => String.fromCharCode(parseInt(hex, 16)));
+    if (name.split('/').includes('..')) {
+        return null;
+    }
+    return Buffer.concat([Buffer.from(root), Buffer.from(name, 'latin1')]);
+}
+
 export function startServer() {
     const server = http.createServer((request, response) => {
-        const target = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
-        const file = path.join(root, path.normalize(target));
-        if (!file.startsWith(root) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+        const file = fileOf(request.url);
+        if (!file || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
             response.writeHead(404).end('not found');
             return;
         }
-        response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+        const type = types[path.extname(file.toString('latin1'))];
+        response.writeHead(200, { 'Content-Type': type || 'application/octet-stream' });
         fs.createReadStream(file).pipe(response);
     });
     return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));

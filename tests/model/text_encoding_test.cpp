@@ -26,5 +26,12 @@ TEST(ProjectTextToUtf8, KeepsUtf8AndReadsEverythingElseAsWindows1252)
         EXPECT_EQ(projectTextToUtf8(c.bytes), c.utf8);
 }
 
+TEST(ProjectTextToUnicode, ReadsAsProjectTextToUtf8Does)
+{
+    EXPECT_EQ(projectTextToUnicode("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), U"a\u00E9\u20AC\U0001F600");
+    EXPECT_EQ(projectTextToUnicode("\x81\xE9\x80"), U"\u0081\u00E9\u20AC");
+    EXPECT_EQ(projectTextToUnicode(""), U"");
+}
+
 }  // namespace
 }  // namespace pictavo::model
