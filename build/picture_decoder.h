@@ -26,7 +26,8 @@ protected:
 };
 
 // Each takes the file's whole content and the name used in messages, and
-// reads the header; a file the format rejects throws a UserError.
+// reads the header; a file the format rejects, or whose declared size is
+// beyond the limit (checkPictureSize), throws a UserError.
 std::unique_ptr<PictureDecoder> openJpeg(std::string bytes, std::string name);
 std::unique_ptr<PictureDecoder> openGif(std::string bytes, std::string name);
 std::unique_ptr<PictureDecoder> openBmp(std::string bytes, std::string name);

@@ -116,5 +116,38 @@ TEST(JpegCodec, BadFilesRaiseTheCodecsMessageAndNeverEndTheProcess)
     test::userErrorOf([&] { openJpeg(corrupt, "x.jpg")->decode(256, 256); });
 }
 
+// The size a file declares is checked when its header is read; below the
+// pixel limit, libjpeg's own buffers for a progressive file are bounded too.
+TEST(JpegCodec, RefusesAPictureTooLargeToDecodeBeforeAllocatingForIt)
+{
+    EXPECT_EQ(test::userErrorOf([] { openJpeg(test::progressiveJpegDeclaring(30000, 30000, false), "x.jpg"); }),
+              "The picture x.jpg is too large to process (30000 x 30000 pixels; at most 128 megapixels).");
+    // 121 megapixels at 6 bytes a pixel of coefficients.
+    EXPECT_EQ(test::userErrorOf([] { openJpeg(test::progressiveJpegDeclaring(11000, 11000, true), "x.jpg")->decode(1, 1); }),
+              "The picture x.jpg is too large to process (11000 x 11000 pixels; decoding it would take more than 512 MiB).");
+    // A small progressive picture is decoded as ever.
+    auto small = openJpeg(test::progressiveJpegDeclaring(16, 16, true), "x.jpg");
+    EXPECT_EQ(small->decode(16, 16).width, 16);
+}
+
+// Every scan is a pass over the whole picture: a file repeating its last
+// scan is refused before it costs much.
+TEST(JpegCodec, RefusesAProgressiveFileOfEndlessScans)
+{
+    const std::string file = test::progressiveJpegDeclaring(64, 64, false);
+    const std::size_t lastScan = file.rfind("\xFF\xDA");
+    const std::string scan = file.substr(lastScan, file.size() - 2 - lastScan);
+    struct Case {
+        int repeats;
+        std::string message;
+    };
+    for (const Case& c : {Case{90, "<no error>"}, Case{91, "The picture x.jpg cannot be read: it has more than 100 scans."}}) {
+        std::string repeated = file.substr(0, file.size() - 2);
+        for (int i = 0; i < c.repeats; ++i)
+            repeated += scan;
+        EXPECT_EQ(test::userErrorOf([&] { openJpeg(repeated + "\xFF\xD9", "x.jpg")->decode(64, 64); }), c.message);
+    }
+}
+
 }  // namespace
 }  // namespace pictavo::build
