@@ -32,6 +32,7 @@ struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    char firstWarning[JMSG_LENGTH_MAX];
 };
 
 void onError(j_common_ptr info)
@@ -41,9 +42,15 @@ void onError(j_common_ptr info)
     std::longjmp(manager->jump, 1);
 }
 
-// Warnings such as "Premature end of JPEG file" leave a partial picture and
-// are not printed.
-void onMessage(j_common_ptr) {}
+// Warnings such as "Premature end of JPEG file" leave a partial picture: the
+// first is kept for the user rather than printed. libjpeg counts them in
+// num_warnings.
+void onMessage(j_common_ptr info)
+{
+    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
+    if (manager->firstWarning[0] == '\0')
+        (*info->err->format_message)(info, manager->firstWarning);
+}
 
 void installErrorManager(ErrorManager& manager)
 {
@@ -51,6 +58,7 @@ void installErrorManager(ErrorManager& manager)
     manager.pub.error_exit = onError;
     manager.pub.output_message = onMessage;
     manager.message[0] = '\0';
+    manager.firstWarning[0] = '\0';
 }
 
 // The functions below hold no C++ objects, so a longjmp out of the codec
@@ -222,6 +230,8 @@ public:
                                       static_cast<std::size_t>(components));
         if (!decodeRows(&m_session, raw.data(), static_cast<std::size_t>(width) * components))
             fail();
+        if (m_session.error.pub.num_warnings > 0)
+            m_damage = m_session.error.firstWarning;
         Image image;
         image.width = width;
         image.height = height;

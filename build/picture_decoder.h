@@ -20,9 +20,14 @@ public:
     // come out white.
     virtual Image decode(int minWidth, int minHeight) = 0;
 
+    // After decode: what was wrong with a file that still gave a picture, in
+    // the codec's words ("Premature end of JPEG file"); empty when nothing was.
+    const std::string& damage() const { return m_damage; }
+
 protected:
     int m_width = 0;
     int m_height = 0;
+    std::string m_damage;
 };
 
 // Each takes the file's whole content and the name used in messages, and

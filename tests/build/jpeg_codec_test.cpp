@@ -105,9 +105,14 @@ TEST(JpegCodec, BadFilesRaiseTheCodecsMessageAndNeverEndTheProcess)
               "The picture x.jpg cannot be read: Empty input file.");
     EXPECT_NE(test::userErrorOf([&] { openJpeg(good.substr(0, 100), "x.jpg"); }), "<no error>");
 
-    // Cut inside the picture data: a partial picture, as viewers show it.
+    // Cut inside the picture data: a partial picture, as viewers show it, and
+    // what libjpeg said of it.
     auto decoder = openJpeg(good.substr(0, good.size() / 2), "x.jpg");
     EXPECT_EQ(decoder->decode(256, 256).width, 256);
+    EXPECT_EQ(decoder->damage(), "Premature end of JPEG file");
+    auto whole = openJpeg(good, "x.jpg");
+    whole->decode(256, 256);
+    EXPECT_EQ(whole->damage(), "");
 
     // Corrupt the data after the header: an error or a picture, never a crash.
     std::string corrupt = good;
@@ -128,6 +133,7 @@ TEST(JpegCodec, RefusesAPictureTooLargeToDecodeBeforeAllocatingForIt)
     // A small progressive picture is decoded as ever.
     auto small = openJpeg(test::progressiveJpegDeclaring(16, 16, true), "x.jpg");
     EXPECT_EQ(small->decode(16, 16).width, 16);
+    EXPECT_EQ(small->damage(), "");
 }
 
 // Every scan is a pass over the whole picture: a file repeating its last

@@ -1,5 +1,6 @@
 #include "build/bmp_codec.h"
 #include "build/item_images.h"
+#include "build/jpeg_codec.h"
 #include "build/picture_cache.h"
 
 #include "support/items.h"
@@ -88,6 +89,7 @@ protected:
         model::Outline outline = model::rebuildOutline(agent.Items);
         test::RecordingProgress progress;
         ProcessItemImages(agent, outline, progress);
+        warnings = progress.warnings;
         Files files;
         for (const std::string& name : test::folderListing(user.previewFolder()))
             files[name] = test::readBytes(user.previewFolder() / name);
@@ -100,6 +102,7 @@ protected:
     test::UserFolders user;
     test::TempDir originals;
     model::TAppletAgent agent;
+    std::vector<std::string> warnings;  // of the last build
 };
 
 TEST_F(PictureBuild, OutputsAreTheSameWhateverTheThreadsAndTheCache)
@@ -137,6 +140,27 @@ TEST_F(PictureBuild, AChangedOriginalOrBoxIsNeverServedFromTheCache)
     test::writeBytes(originals / "t.jpg", resized.at("p0_t.jpg"));
     EXPECT_EQ(test::decodeFile(originals / "t.jpg").width, 64);
     EXPECT_EQ(resized.at("p0_l.jpg"), after.at("p0_l.jpg"));
+}
+
+TEST_F(PictureBuild, ADamagedOriginalIsToldOfAgainWhenItsPicturesComeFromTheCache)
+{
+    const std::string whole = encodeJpeg(test::coordinatePicture(300, 200));
+    test::writeBytes(originals / "cut.jpg", whole.substr(0, whole.size() / 2));
+    agent.Items.push_back(test::itemWithOriginal(originals / "cut.jpg"));
+    const std::vector<std::string> told{"item 5: the picture " + (originals / "cut.jpg").string() +
+                                        " is damaged (Premature end of JPEG file); it was published as far as it "
+                                        "could be read"};
+    const Files first = build("2");
+    EXPECT_EQ(warnings, told);
+    EXPECT_EQ(build("2"), first);
+    EXPECT_EQ(warnings, told);
+    EXPECT_EQ(build("0"), first);
+    EXPECT_EQ(warnings, told);
+
+    // Mended, it is told of no more.
+    test::writeBytes(originals / "cut.jpg", whole);
+    build("2");
+    EXPECT_THAT(warnings, testing::IsEmpty());
 }
 
 TEST_F(PictureBuild, TheFirstFailingOriginalStillStopsTheBuildInItemOrder)

@@ -1,5 +1,6 @@
 #include "build/picture_maker.h"
 
+#include "build/jpeg_codec.h"
 #include "platform/user_error.h"
 #include "support/child_process.h"
 #include "support/pictures.h"
@@ -40,6 +41,17 @@ TEST(PictureMaker, OriginalsDeclaringHugeSizesAreRefusedWithinBoundedMemory)
             std::chrono::seconds(60), std::size_t{256} << 20);
         EXPECT_EQ(message, c.message);
     }
+}
+
+TEST(PictureMaker, ADamagedOriginalStillGivesPicturesAndAWarning)
+{
+    const std::string good = encodeJpeg(test::coordinatePicture(300, 200));
+    const BoxPictures whole = makeBoxPictures(good, "/p/a.jpg", PictureFormat::Jpeg, DefaultBoxes);
+    EXPECT_EQ(whole.warning, "");
+    const BoxPictures cut = makeBoxPictures(good.substr(0, good.size() / 2), "/p/a.jpg", PictureFormat::Jpeg, DefaultBoxes);
+    ASSERT_EQ(cut.encoded.size(), 2u);
+    EXPECT_EQ(cut.warning,
+              "the picture /p/a.jpg is damaged (Premature end of JPEG file); it was published as far as it could be read");
 }
 
 }  // namespace
