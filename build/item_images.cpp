@@ -5,7 +5,6 @@
 #include "build/picture_pipeline.h"
 #include "model/value_encodings.h"
 #include "platform/file_ops.h"
-#include "platform/folders.h"
 #include "platform/user_error.h"
 #include "publish/staging.h"
 
@@ -46,11 +45,8 @@ std::optional<Box> boxOf(const model::TAppletData& applet, const Pass& pass)
 
 std::shared_ptr<const PictureCache> openCache()
 {
-    try {
-        return std::make_shared<const PictureCache>(platform::GetDataFolder() / "Cache");
-    } catch (const platform::UserError&) {
-        return nullptr;
-    }
+    const std::optional<std::filesystem::path> folder = userCacheFolder();
+    return folder ? std::make_shared<const PictureCache>(*folder) : nullptr;
 }
 
 // "item <N>: ", N counting from 0 as the picture names do.

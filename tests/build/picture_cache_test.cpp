@@ -97,7 +97,7 @@ protected:
         return files;
     }
 
-    std::filesystem::path cacheFolder() const { return user.dataFolder() / "Cache"; }
+    std::filesystem::path cacheFolder() const { return user.cacheFolder(); }
 
     test::UserFolders user;
     test::TempDir originals;
@@ -140,6 +140,40 @@ TEST_F(PictureBuild, AChangedOriginalOrBoxIsNeverServedFromTheCache)
     test::writeBytes(originals / "t.jpg", resized.at("p0_t.jpg"));
     EXPECT_EQ(test::decodeFile(originals / "t.jpg").width, 64);
     EXPECT_EQ(resized.at("p0_l.jpg"), after.at("p0_l.jpg"));
+}
+
+TEST_F(PictureBuild, TheCacheLivesInTheUsersCacheFolder)
+{
+    const Files reference = build("2");
+    EXPECT_FALSE(std::filesystem::is_empty(user.home() / "cache/pictavo"));
+    EXPECT_FALSE(std::filesystem::exists(user.dataFolder() / "Cache"));
+
+    // XDG_CACHE_HOME counts only when it is an absolute folder.
+    struct Case {
+        std::optional<std::string> xdgCacheHome;
+        std::filesystem::path folder;
+    };
+    const Case cases[] = {
+        {(user.home() / "elsewhere").string(), user.home() / "elsewhere/pictavo"},
+        {"relative/cache", user.home() / ".cache/pictavo"},
+        {"", user.home() / ".cache/pictavo"},
+        {std::nullopt, user.home() / ".cache/pictavo"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(c.folder);
+        if (c.xdgCacheHome)
+            user.set("XDG_CACHE_HOME", *c.xdgCacheHome);
+        else
+            user.unset("XDG_CACHE_HOME");
+        EXPECT_EQ(userCacheFolder(), c.folder / "");
+        EXPECT_EQ(build("2"), reference);
+        EXPECT_FALSE(std::filesystem::is_empty(c.folder)) << c.folder;
+    }
+
+    // Without any folder for it, pictures are made without a cache.
+    user.unset("HOME");
+    EXPECT_EQ(userCacheFolder(), std::nullopt);
+    EXPECT_EQ(build("2"), reference);
 }
 
 TEST_F(PictureBuild, ADamagedOriginalIsToldOfAgainWhenItsPicturesComeFromTheCache)

@@ -19,6 +19,7 @@ public:
         set("HOME", m_root.path().string());
         set("XDG_DATA_HOME", (m_root / "data").string());
         set("XDG_CONFIG_HOME", (m_root / "config").string());
+        set("XDG_CACHE_HOME", (m_root / "cache").string());
     }
     ~UserFolders()
     {
@@ -47,6 +48,7 @@ public:
     std::filesystem::path dataFolder() const { return m_root / "data/Tavemo/Pictavo/1.0"; }
     std::filesystem::path previewFolder() const { return dataFolder() / "Preview"; }
     std::filesystem::path tempFolder() const { return dataFolder() / "Temp"; }
+    std::filesystem::path cacheFolder() const { return m_root / "cache/pictavo"; }
 
 private:
     void save(const std::string& name)
