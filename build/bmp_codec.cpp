@@ -3,6 +3,7 @@
 #include "build/picture_decoder.h"
 #include "platform/user_error.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <limits>
@@ -115,21 +116,26 @@ private:
             const bool os2 = headerSize < 40 || headerSize == 64;
             if (os2 && m_compression > Rle4)
                 fail("OS/2 compression " + std::to_string(m_compression) + " is not supported");
-            // Info headers of 52 bytes and more carry the masks; a plain info
-            // header with bit fields has them right after it.
-            const bool masksInHeader = headerSize >= 52 && !os2;
+            // Info headers of 52 bytes and more hold the colour masks, those
+            // of 56 and more the alpha mask too. The masks that the compression
+            // needs and the header does not hold follow it.
             if (m_compression == BitFields || m_compression == AlphaBitFields) {
-                std::size_t masks = h + 40;
-                if (!masksInHeader) {
-                    masks = afterHeader;
-                    afterHeader += m_compression == AlphaBitFields ? 16 : 12;
-                    need(afterHeader, "colour masks");
+                const std::size_t held = headerSize >= 56 ? 4 : headerSize >= 52 ? 3 : 0;
+                const std::size_t needed = m_compression == AlphaBitFields ? 4 : 3;
+                std::uint32_t masks[4] = {};
+                for (std::size_t i = 0; i < std::max(held, needed); ++i) {
+                    std::size_t at = h + 40 + 4 * i;
+                    if (i >= held) {
+                        at = afterHeader;
+                        afterHeader += 4;
+                        need(afterHeader, "colour masks");
+                    }
+                    masks[i] = u32(m_bytes, at);
                 }
-                m_red = Channel(u32(m_bytes, masks));
-                m_green = Channel(u32(m_bytes, masks + 4));
-                m_blue = Channel(u32(m_bytes, masks + 8));
-                if (m_compression == AlphaBitFields || headerSize >= 56)
-                    m_alpha = Channel(u32(m_bytes, masks + 12));
+                m_red = Channel(masks[0]);
+                m_green = Channel(masks[1]);
+                m_blue = Channel(masks[2]);
+                m_alpha = Channel(masks[3]);
             }
         } else {
             fail("its header of " + std::to_string(headerSize) + " bytes is not a known kind");
@@ -180,7 +186,14 @@ private:
         if (dataOffset >= m_bytes.size())
             fail("its pixel data lies outside the file");
         m_data = dataOffset;
+        // Checked before the picture is allocated: a few bytes must not cost
+        // the memory of the size they declare. Run-length data may end early.
+        const bool runLengths = m_compression == Rle8 || m_compression == Rle4;
+        if (!runLengths && stride() * std::uint64_t(m_height) > m_bytes.size() - m_data)
+            fail("its pixel data is truncated");
     }
+
+    std::uint64_t stride() const { return (std::uint64_t(m_bits) * std::uint64_t(m_width) + 31) / 32 * 4; }
 
     // Rows of the file are bottom-up unless the height was negative.
     int imageRow(std::int64_t fileRow) const
@@ -188,24 +201,41 @@ private:
         return static_cast<int>(m_topDown ? fileRow : m_height - 1 - fileRow);
     }
 
-    Rgb bitFieldColour(std::uint32_t pixel) const
+    std::uint32_t bitFieldPixel(std::int64_t fileRow, int x) const
+    {
+        const std::size_t at = m_data + std::size_t(fileRow) * stride();
+        return m_bits == 16 ? u16(m_bytes, at + std::size_t(x) * 2) : u32(m_bytes, at + std::size_t(x) * 4);
+    }
+
+    // Programs that leave the alpha channel unused write it as zero: such a
+    // picture is opaque, as browsers show it. Otherwise alpha counts.
+    Channel usedAlpha() const
+    {
+        if (!m_alpha.mask || (m_bits != 16 && m_bits != 32))
+            return Channel();
+        for (std::int64_t fileRow = 0; fileRow < m_height; ++fileRow)
+            for (int x = 0; x < m_width; ++x)
+                if (bitFieldPixel(fileRow, x) & m_alpha.mask)
+                    return m_alpha;
+        return Channel();
+    }
+
+    Rgb bitFieldColour(std::uint32_t pixel, const Channel& alpha) const
     {
         Rgb c{m_red.value(pixel), m_green.value(pixel), m_blue.value(pixel)};
-        if (!m_alpha.mask)
+        if (!alpha.mask)
             return c;
         // A translucent pixel is composited on white.
-        const unsigned a = m_alpha.value(pixel);
+        const unsigned a = alpha.value(pixel);
         auto over = [a](std::uint8_t v) { return static_cast<std::uint8_t>((v * a + 255 * (255 - a) + 127) / 255); };
         return Rgb{over(c.red), over(c.green), over(c.blue)};
     }
 
     void decodeUncompressed(Image& image) const
     {
-        const std::uint64_t stride = (std::uint64_t(m_bits) * std::uint64_t(m_width) + 31) / 32 * 4;
-        if (stride * std::uint64_t(m_height) > m_bytes.size() - m_data)
-            fail("its pixel data is truncated");
+        const Channel alpha = usedAlpha();
         for (std::int64_t fileRow = 0; fileRow < m_height; ++fileRow) {
-            const auto* row = reinterpret_cast<const unsigned char*>(m_bytes.data()) + m_data + fileRow * stride;
+            const auto* row = reinterpret_cast<const unsigned char*>(m_bytes.data()) + m_data + fileRow * stride();
             const int y = imageRow(fileRow);
             for (int x = 0; x < m_width; ++x) {
                 Rgb c;
@@ -218,16 +248,13 @@ private:
                     c = m_palette[index];
                     break;
                 }
-                case 16:
-                    c = bitFieldColour(u16(m_bytes, m_data + fileRow * stride + std::size_t(x) * 2));
-                    break;
                 case 24: {
                     const unsigned char* p = row + std::size_t(x) * 3;
                     c = Rgb{p[2], p[1], p[0]};
                     break;
                 }
-                default:
-                    c = bitFieldColour(u32(m_bytes, m_data + fileRow * stride + std::size_t(x) * 4));
+                default:  // 16 and 32 bits
+                    c = bitFieldColour(bitFieldPixel(fileRow, x), alpha);
                     break;
                 }
                 image.set(x, y, c);

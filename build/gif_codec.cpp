@@ -42,11 +42,15 @@ public:
         m_gif = DGifOpen(&m_input, readFromMemory, &error);
         if (!m_gif)
             fail(error);
+        // The screen size is declared first; a frame may reach beyond it.
+        checkPictureSize(m_name, std::max(m_gif->SWidth, 1), std::max(m_gif->SHeight, 1));
         readUpToFirstPicture();
         const GifImageDesc& frame = m_gif->Image;
-        m_width = std::max(m_gif->SWidth, frame.Left + frame.Width);
-        m_height = std::max(m_gif->SHeight, frame.Top + frame.Height);
-        checkPictureSize(m_name, m_width, m_height);
+        const std::int64_t width = std::max<std::int64_t>(m_gif->SWidth, std::int64_t{frame.Left} + frame.Width);
+        const std::int64_t height = std::max<std::int64_t>(m_gif->SHeight, std::int64_t{frame.Top} + frame.Height);
+        checkPictureSize(m_name, width, height);
+        m_width = static_cast<int>(width);
+        m_height = static_cast<int>(height);
     }
 
     // Only the first frame of an animation is used; what it does not cover,

@@ -9,14 +9,19 @@ Image::Image(int w, int h)
 {
 }
 
-void checkPictureSize(const std::string& name, std::int64_t width, std::int64_t height, int bytesPerPixel)
+void checkPictureSize(const std::string& name, std::int64_t width, std::int64_t height)
 {
     if (width <= 0 || height <= 0)
         throw platform::UserError(unreadablePictureMessage(name, "it has no pixels"));
-    const std::uint64_t limit = MaxPictureBytes / static_cast<std::uint64_t>(bytesPerPixel);
-    if (static_cast<std::uint64_t>(width) > limit / static_cast<std::uint64_t>(height))
-        throw platform::UserError("The picture " + name + " is too large to process (" + std::to_string(width) +
-                                  " x " + std::to_string(height) + " pixels).");
+    if (width > MaxPicturePixels / height)
+        throw platform::UserError(tooLargeMessage(
+            name, width, height, "at most " + std::to_string(MaxPicturePixels / 1'000'000) + " megapixels"));
+}
+
+std::string tooLargeMessage(const std::string& name, std::int64_t width, std::int64_t height, const std::string& limit)
+{
+    return "The picture " + name + " is too large to process (" + std::to_string(width) + " x " +
+           std::to_string(height) + " pixels; " + limit + ").";
 }
 
 std::string unreadablePictureMessage(const std::string& name, const std::string& reason)

@@ -44,12 +44,19 @@ struct Image {
     }
 };
 
-// Decoding or making a picture may take this much memory at the most.
-inline constexpr std::uint64_t MaxPictureBytes = std::uint64_t{1} << 30;
+// The largest picture decoded or made, in pixels: 128 megapixels, the area
+// limit common image tools ship with. A phone's 100-megapixel panorama
+// passes; a few bytes that declare a picture of gigabytes do not. Every
+// codec checks the original's declared size against it before it
+// allocates anything for the pixels.
+inline constexpr std::int64_t MaxPicturePixels = 128'000'000;
 
-// Refuses a picture of that size, in pixels, with bytesPerPixel bytes each,
-// when it is empty or would need more than MaxPictureBytes.
-void checkPictureSize(const std::string& name, std::int64_t width, std::int64_t height, int bytesPerPixel = 3);
+// Refuses a picture of that size, in pixels, when it is empty or larger
+// than MaxPicturePixels.
+void checkPictureSize(const std::string& name, std::int64_t width, std::int64_t height);
+
+// "The picture <name> is too large to process (<W> x <H> pixels; <limit>)."
+std::string tooLargeMessage(const std::string& name, std::int64_t width, std::int64_t height, const std::string& limit);
 
 // "The picture <name> cannot be read: <reason>."
 std::string unreadablePictureMessage(const std::string& name, const std::string& reason);

@@ -5,7 +5,6 @@
 #include "build/picture_pipeline.h"
 #include "model/value_encodings.h"
 #include "platform/file_ops.h"
-#include "platform/folders.h"
 #include "platform/user_error.h"
 #include "publish/staging.h"
 
@@ -46,16 +45,17 @@ std::optional<Box> boxOf(const model::TAppletData& applet, const Pass& pass)
 
 std::shared_ptr<const PictureCache> openCache()
 {
-    try {
-        return std::make_shared<const PictureCache>(platform::GetDataFolder() / "Cache");
-    } catch (const platform::UserError&) {
-        return nullptr;
-    }
+    const std::optional<std::filesystem::path> folder = userCacheFolder();
+    return folder ? std::make_shared<const PictureCache>(*folder) : nullptr;
 }
+
+// "item <N>: ", N counting from 0 as the picture names do.
+std::string itemText(std::size_t n) { return "item " + std::to_string(n) + ": "; }
 
 // The pass's picture of one item. Every observable step happens here, in item
 // order: the caption, the size check, the failure of this item's original,
-// the temp file, its staging and deletion, the progress step.
+// the temp file, its staging and deletion, the warnings, the progress step.
+// The thumbnail pass gives the warnings, each once.
 void runPass(const Pass& pass, model::TAppletAgent& agent, model::Outline& outline,
              model::ProgressReporter& progress, PicturePipeline* pipeline)
 {
@@ -63,9 +63,12 @@ void runPass(const Pass& pass, model::TAppletAgent& agent, model::Outline& outli
     model::ProgressScope scope(progress, pass.hint);
     for (std::size_t n = 0; n < agent.Items.size(); ++n) {
         const int node = static_cast<int>(n) + 1;
+        const bool thumbnails = &pass == &thumbnailPass;
         const std::string original = model::trimControl(agent.Items[n].OriginalImagePath);
         if (!platform::fileExists(original)) {
             outline.setCaption(node, std::string(MissingOriginalCaption));
+            if (thumbnails)
+                progress.warning(itemText(n) + "original picture not found: " + agent.Items[n].OriginalImagePath);
             continue;
         }
         outline.setCaption(node, model::fileNamePart(original));
@@ -77,12 +80,15 @@ void runPass(const Pass& pass, model::TAppletAgent& agent, model::Outline& outli
                                       " x " + std::to_string(height) +
                                       " has no area: width and height must be at least 1 pixel.");
         const PictureJob job{static_cast<int>(n), original};
-        const std::string picture =
-            &pass == &thumbnailPass ? pipeline->thumbnail(job, progress) : pipeline->large(job);
-        const MadePicture made = writeTempPicture("p" + std::to_string(n) + pass.suffix, pictureFormatOf(original), picture);
+        const ItemPicture picture =
+            thumbnails ? pipeline->thumbnail(job, progress) : ItemPicture{pipeline->large(job), ""};
+        const MadePicture made =
+            writeTempPicture("p" + std::to_string(n) + pass.suffix, pictureFormatOf(original), picture.picture);
         agent.Items[n].*pass.name = made.fileName;
         publish::StageFile(agent, made.tempPath);
         platform::deleteFile(made.tempPath);
+        if (!picture.warning.empty())
+            progress.warning(itemText(n) + picture.warning);
         progress.advance(1);
     }
 }

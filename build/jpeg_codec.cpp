@@ -14,12 +14,25 @@ namespace pictavo::build {
 
 namespace {
 
+// What libjpeg may allocate for a picture beyond its rows: the whole-picture
+// coefficient buffers of a progressive file, which it needs at any decoding
+// scale. 512 MiB holds those of a colour picture at the pixel limit with the
+// usual subsampled chroma (3 bytes a pixel), or of about 89 megapixels
+// without it (6 bytes a pixel).
+constexpr long MaxJpegWorkingMemory = 512L << 20;
+
+// Each scan of a progressive file is a pass over the whole picture, and a
+// file may repeat scans without end: a few kilobytes could keep the decoder
+// busy for minutes. Encoders write about ten.
+constexpr int MaxScans = 100;
+
 // libjpeg's default error_exit ends the process: this one keeps the message
 // and jumps back to the setjmp of the plain function that called the codec.
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    char firstWarning[JMSG_LENGTH_MAX];
 };
 
 void onError(j_common_ptr info)
@@ -29,9 +42,15 @@ void onError(j_common_ptr info)
     std::longjmp(manager->jump, 1);
 }
 
-// Warnings such as "Premature end of JPEG file" leave a partial picture and
-// are not printed.
-void onMessage(j_common_ptr) {}
+// Warnings such as "Premature end of JPEG file" leave a partial picture: the
+// first is kept for the user rather than printed. libjpeg counts them in
+// num_warnings.
+void onMessage(j_common_ptr info)
+{
+    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
+    if (manager->firstWarning[0] == '\0')
+        (*info->err->format_message)(info, manager->firstWarning);
+}
 
 void installErrorManager(ErrorManager& manager)
 {
@@ -39,6 +58,7 @@ void installErrorManager(ErrorManager& manager)
     manager.pub.error_exit = onError;
     manager.pub.output_message = onMessage;
     manager.message[0] = '\0';
+    manager.firstWarning[0] = '\0';
 }
 
 // The functions below hold no C++ objects, so a longjmp out of the codec
@@ -46,8 +66,21 @@ void installErrorManager(ErrorManager& manager)
 struct DecodeSession {
     jpeg_decompress_struct info;
     ErrorManager error;
+    jpeg_progress_mgr progress;
     bool created;
 };
+
+// libjpeg reports here as it reads a multi-scan file; the jump ends the
+// decoding as error_exit would.
+void onProgress(j_common_ptr info)
+{
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number <= MaxScans)
+        return;
+    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
+    manager->pub.msg_code = 0;
+    std::snprintf(manager->message, sizeof manager->message, "it has more than %d scans", MaxScans);
+    std::longjmp(manager->jump, 1);
+}
 
 bool readHeader(DecodeSession* s, const unsigned char* data, unsigned long size)
 {
@@ -56,6 +89,9 @@ bool readHeader(DecodeSession* s, const unsigned char* data, unsigned long size)
         return false;
     jpeg_create_decompress(&s->info);
     s->created = true;
+    s->info.mem->max_memory_to_use = MaxJpegWorkingMemory;
+    s->progress.progress_monitor = onProgress;
+    s->info.progress = &s->progress;
     jpeg_mem_src(&s->info, data, size);
     jpeg_read_header(&s->info, TRUE);
     return true;
@@ -165,6 +201,7 @@ public:
         installErrorManager(m_session.error);
         if (!readHeader(&m_session, reinterpret_cast<const unsigned char*>(m_bytes.data()), m_bytes.size()))
             fail();
+        checkPictureSize(m_name, m_session.info.image_width, m_session.info.image_height);
         m_width = static_cast<int>(m_session.info.image_width);
         m_height = static_cast<int>(m_session.info.image_height);
         const J_COLOR_SPACE space = m_session.info.jpeg_color_space;
@@ -188,12 +225,13 @@ public:
         const int width = static_cast<int>(m_session.info.output_width);
         const int height = static_cast<int>(m_session.info.output_height);
         const int components = m_session.info.output_components;
-        checkPictureSize(m_name, width, height, components);
 
         std::vector<std::uint8_t> raw(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
                                       static_cast<std::size_t>(components));
         if (!decodeRows(&m_session, raw.data(), static_cast<std::size_t>(width) * components))
             fail();
+        if (m_session.error.pub.num_warnings > 0)
+            m_damage = m_session.error.firstWarning;
         Image image;
         image.width = width;
         image.height = height;
@@ -207,6 +245,12 @@ public:
 private:
     [[noreturn]] void fail() const
     {
+        // libjpeg asks for backing store when the memory limit cannot hold
+        // its buffers; there is none.
+        if (m_session.error.pub.msg_code == JERR_NO_BACKING_STORE)
+            throw platform::UserError(tooLargeMessage(m_name, m_width, m_height,
+                                                      "decoding it would take more than " +
+                                                          std::to_string(MaxJpegWorkingMemory >> 20) + " MiB"));
         throw platform::UserError(unreadablePictureMessage(m_name, m_session.error.message));
     }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 #include <xxhash.h>
@@ -33,7 +34,18 @@ bool takeNumber(std::string_view& in, std::uint64_t& value)
     return true;
 }
 
+bool isAbsoluteFolder(const char* path) { return path && path[0] == '/'; }
+
 }  // namespace
+
+std::optional<std::filesystem::path> userCacheFolder()
+{
+    if (const char* base = std::getenv("XDG_CACHE_HOME"); isAbsoluteFolder(base))
+        return std::filesystem::path(base) / "pictavo/";
+    if (const char* home = std::getenv("HOME"); isAbsoluteFolder(home))
+        return std::filesystem::path(home) / ".cache/pictavo/";
+    return std::nullopt;
+}
 
 std::string contentHash(std::string_view bytes)
 {

@@ -33,6 +33,11 @@ private:
     std::uint64_t m_limit;
 };
 
+// The user's picture cache folder: ${XDG_CACHE_HOME:-$HOME/.cache}/pictavo/.
+// An XDG_CACHE_HOME that is empty or relative does not count; nothing when
+// no absolute folder is found.
+std::optional<std::filesystem::path> userCacheFolder();
+
 // A 128-bit content hash as 32 hexadecimal digits.
 std::string contentHash(std::string_view bytes);
 

@@ -17,7 +17,6 @@
 
 namespace pictavo::build {
 
-
 PictureFormat pictureFormatOf(const std::filesystem::path& original)
 {
     std::string extension = original.extension().string();
@@ -104,14 +103,17 @@ std::string encode(const Image& picture, PictureFormat format)
 
 }  // namespace
 
-std::vector<std::string> makeBoxPictures(std::string bytes, const std::string& name, PictureFormat format,
-                                         const std::vector<Box>& boxes)
+BoxPictures makeBoxPictures(std::string bytes, const std::string& name, PictureFormat format,
+                            const std::vector<Box>& boxes)
 {
     const std::unique_ptr<PictureDecoder> decoder = openBytes(std::move(bytes), name, format);
-    std::vector<std::string> encoded;
+    BoxPictures made;
     for (const Image& picture : boxPictures(*decoder, name, boxes))
-        encoded.push_back(encode(picture, format));
-    return encoded;
+        made.encoded.push_back(encode(picture, format));
+    if (!decoder->damage().empty())
+        made.warning = "the picture " + name + " is damaged (" + decoder->damage() +
+                       "); it was published as far as it could be read";
+    return made;
 }
 
 Image boxPicture(const std::filesystem::path& original, int boxWidth, int boxHeight)
@@ -134,9 +136,9 @@ MadePicture MakeBoxImage(const std::filesystem::path& original, const std::strin
                          int boxHeight)
 {
     const PictureFormat format = pictureFormatOf(original);
-    std::vector<std::string> pictures =
+    const BoxPictures pictures =
         makeBoxPictures(platform::readWholeFile(original), original.string(), format, {Box{boxWidth, boxHeight}});
-    return writeTempPicture(baseName, format, pictures.front());
+    return writeTempPicture(baseName, format, pictures.encoded.front());
 }
 
 }  // namespace pictavo::build

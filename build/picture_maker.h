@@ -22,11 +22,19 @@ struct Box {
     int height;
 };
 
+struct BoxPictures {
+    std::vector<std::string> encoded;  // one a box, in the boxes' order
+    // Empty, or what the user should know of an original that was damaged
+    // but still gave pictures: "the picture <name> is damaged (<what the
+    // codec said>); it was published as far as it could be read".
+    std::string warning;
+};
+
 // The encoded pictures of one original (its whole content) for each box, in
 // the original's format, all from one decode at the smallest scale that still
 // covers every box's intermediate picture. Depends only on its arguments.
-std::vector<std::string> makeBoxPictures(std::string bytes, const std::string& name, PictureFormat format,
-                                         const std::vector<Box>& boxes);
+BoxPictures makeBoxPictures(std::string bytes, const std::string& name, PictureFormat format,
+                            const std::vector<Box>& boxes);
 
 // The original scaled into a box of boxWidth x boxHeight pixels: scaled by
 // the box's orientation, centre-cropped where it overhangs, stretched where it

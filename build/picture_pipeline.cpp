@@ -10,10 +10,31 @@ namespace pictavo::build {
 
 namespace {
 
-// Part of every cache key: a change to how pictures are made gives new keys.
-constexpr const char* PictureCodeVersion = "pictures-1";
+// Part of every cache key: a change to how pictures are made, or to what an
+// entry holds, gives new keys.
+constexpr const char* PictureCodeVersion = "pictures-2";
 
 std::string boxText(const Box& box) { return std::to_string(box.width) + "x" + std::to_string(box.height); }
+
+// A thumbnail's cache entry holds the warning of its original too, so that a
+// build served from the cache tells the user again: the warning's length in
+// decimal digits, a colon, the warning, then the picture.
+std::string thumbnailEntry(const ItemPicture& thumbnail)
+{
+    return std::to_string(thumbnail.warning.size()) + ":" + thumbnail.warning + thumbnail.picture;
+}
+
+std::optional<ItemPicture> fromThumbnailEntry(const std::string& entry)
+{
+    const std::size_t colon = entry.find(':');
+    if (colon == std::string::npos || colon == 0 || colon > 9 ||
+        entry.find_first_not_of("0123456789") != colon)
+        return std::nullopt;
+    const std::size_t length = std::stoul(entry.substr(0, colon));
+    if (length > entry.size() - colon - 1)
+        return std::nullopt;
+    return ItemPicture{entry.substr(colon + 1 + length), entry.substr(colon + 1, length)};
+}
 
 }  // namespace
 
@@ -91,19 +112,20 @@ PicturePipeline::Result PicturePipeline::make(const PictureJob& job)
         // Both pictures are stored together, so a cached thumbnail means the
         // large picture is there too; should it have gone, the large pass
         // makes it again.
-        if (std::optional<std::string> thumbnail = m_cache ? m_cache->find(key(made, 't')) : std::nullopt) {
-            result.thumbnail = std::move(*thumbnail);
-            return result;
-        }
+        if (std::optional<std::string> entry = m_cache ? m_cache->find(key(made, 't')) : std::nullopt)
+            if (std::optional<ItemPicture> thumbnail = fromThumbnailEntry(*entry)) {
+                result.thumbnail = std::move(*thumbnail);
+                return result;
+            }
         if (bytes.empty())
             bytes = platform::readWholeFile(job.original);
-        std::vector<std::string> pictures = makeBoxPictures(std::move(bytes), job.original, format, boxes());
+        BoxPictures pictures = makeBoxPictures(std::move(bytes), job.original, format, boxes());
+        result.thumbnail = ItemPicture{std::move(pictures.encoded[0]), std::move(pictures.warning)};
         if (m_cache) {
-            m_cache->store(key(made, 't'), pictures[0]);
+            m_cache->store(key(made, 't'), thumbnailEntry(result.thumbnail));
             if (m_large)
-                m_cache->store(key(made, 'l'), pictures[1]);
+                m_cache->store(key(made, 'l'), pictures.encoded[1]);
         }
-        result.thumbnail = std::move(pictures[0]);
     } catch (...) {
         result.failure = std::current_exception();
     }
@@ -117,16 +139,19 @@ void PicturePipeline::work()
         m_changed.wait(lock, [this] { return m_stop || (m_nextJob < m_jobs.size() && m_nextJob < m_taken + m_window); });
         if (m_stop)
             return;
-        const PictureJob& job = m_jobs[m_nextJob++];
+        const std::size_t position = m_nextJob++;
+        const PictureJob& job = m_jobs[position];
         lock.unlock();
         Result result = make(job);
         lock.lock();
-        m_results[job.item] = std::move(result);
+        // A job the pass went past while it was made is nobody's.
+        if (position >= m_taken)
+            m_results[job.item] = std::move(result);
         m_changed.notify_all();
     }
 }
 
-std::string PicturePipeline::thumbnail(const PictureJob& job, model::ProgressReporter& progress)
+ItemPicture PicturePipeline::thumbnail(const PictureJob& job, model::ProgressReporter& progress)
 {
     const int item = job.item;
     std::size_t position = 0;
@@ -139,6 +164,15 @@ std::string PicturePipeline::thumbnail(const PictureJob& job, model::ProgressRep
         result = make(job);
     } else {
         std::unique_lock<std::mutex> lock(m_mutex);
+        // The pass skipped the jobs before this one: their results go, and
+        // the window moves on so that the workers reach this job.
+        if (position > m_taken) {
+            for (std::size_t skipped = m_taken; skipped < position; ++skipped)
+                m_results.erase(m_jobs[skipped].item);
+            m_taken = position;
+            m_nextJob = std::max(m_nextJob, m_taken);
+            m_changed.notify_all();
+        }
         while (!m_results.count(item)) {
             m_changed.wait_for(lock, std::chrono::milliseconds(40));
             lock.unlock();
@@ -147,7 +181,7 @@ std::string PicturePipeline::thumbnail(const PictureJob& job, model::ProgressRep
         }
         result = std::move(m_results[item]);
         m_results.erase(item);
-        m_taken = std::max(m_taken, position + 1);
+        m_taken = position + 1;
         m_changed.notify_all();
     }
     if (result.failure)
@@ -170,7 +204,7 @@ std::string PicturePipeline::large(const PictureJob& job)
             return std::move(*cached);
     // Not in the cache (or no cache): made again, exactly as the workers make it.
     return makeBoxPictures(platform::readWholeFile(job.original), job.original, pictureFormatOf(job.original), boxes())
-        .back();
+        .encoded.back();
 }
 
 }  // namespace pictavo::build

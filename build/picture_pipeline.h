@@ -22,10 +22,19 @@ struct PictureJob {
     std::string original;
 };
 
+// One of an item's pictures, with what the user should know of its original
+// (BoxPictures::warning).
+struct ItemPicture {
+    std::string picture;
+    std::string warning;
+};
+
 // Makes the pictures of the jobs on worker threads, a few items ahead of the
 // thumbnail pass that takes them in item order. Each original is decoded once
 // for both boxes; the large pictures wait in the cache for the large pass.
-// Pictures already in the cache are not made again.
+// Pictures already in the cache are not made again. The pass may skip jobs
+// (their originals went away): the jobs before the one it asks for are then
+// dropped, and the workers go on from there.
 class PicturePipeline {
 public:
     // With no workers everything is made on the calling thread when asked for.
@@ -36,13 +45,14 @@ public:
     PicturePipeline& operator=(const PicturePipeline&) = delete;
 
     // The thumbnail of the job's item, or its failure thrown as it happened.
-    std::string thumbnail(const PictureJob& job, model::ProgressReporter& progress);
+    // Asked for in item order.
+    ItemPicture thumbnail(const PictureJob& job, model::ProgressReporter& progress);
     // The large picture of the job's item, asked for after its thumbnail.
     std::string large(const PictureJob& job);
 
 private:
     struct Result {
-        std::string thumbnail;
+        ItemPicture thumbnail;
         std::exception_ptr failure;
     };
     struct Made {
@@ -64,6 +74,8 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
+    // Positions in m_jobs: the next job a worker starts, and the first job the
+    // pass has not gone past; m_taken <= m_nextJob <= m_taken + m_window.
     std::size_t m_nextJob = 0;
     std::size_t m_taken = 0;
     bool m_stop = false;

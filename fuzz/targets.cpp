@@ -102,7 +102,7 @@ void pictureMaker(const std::uint8_t* data, std::size_t size)
             return;
         const auto pictures = build::makeBoxPictures(original, "fuzz", gif ? build::PictureFormat::Gif : build::PictureFormat::Jpeg,
                                                      {build::Box{13, 7}, build::Box{29, 31}});
-        if (pictures.size() != 2 || pictures[0].empty() || pictures[1].empty())
+        if (pictures.encoded.size() != 2 || pictures.encoded[0].empty() || pictures.encoded[1].empty())
             throw std::logic_error("a picture is missing");
     } catch (const platform::UserError&) {
     }

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-// One editor window for one test: a fresh home and data folder, dialogs
+// One editor window for one test: fresh home, data and cache folders, dialogs
 // answered from a script.
 struct EditorSession {
     EditorSession()
@@ -16,6 +16,7 @@ struct EditorSession {
         qputenv("HOME", home.path().toUtf8());
         qputenv("XDG_DATA_HOME", path("data").toUtf8());
         qputenv("XDG_CONFIG_HOME", path("config").toUtf8());
+        qputenv("XDG_CACHE_HOME", path("cache").toUtf8());
         form = std::make_unique<TMainForm>(dialogs);
     }
     ~EditorSession()

@@ -13,7 +13,9 @@ export const pictures = path.resolve(here, '../../samples/pictures');
 const cli = process.env.PICTAVO_CLI || path.resolve(here, '../../out/cli/pictavo-cli');
 
 export const root = fs.mkdtempSync(path.join(os.tmpdir(), 'pictavo-browser-'));
-const environment = { ...process.env, XDG_DATA_HOME: path.join(root, 'data'), HOME: root };
+const environment = {
+    ...process.env, XDG_DATA_HOME: path.join(root, 'data'), XDG_CACHE_HOME: path.join(root, 'cache'), HOME: root,
+};
 
 function run(...args) {
     return execFileSync(cli, args, { env: environment, encoding: 'utf8' });

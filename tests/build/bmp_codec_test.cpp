@@ -99,6 +99,15 @@ TEST(BmpCodec, ReadsTheVariantsPeopleHave)
         {"32 bit V5 with alpha on white",
          {124, 3, 1, 32, 3, 0, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, "",
           std::string("\x00\x00\xff\xff\x00\x00\xff\x00\x00\x00\xff\x80", 12)}, 3, {red, white, {255, 127, 127}}},
+        {"32 bit V5 whose alpha is zero everywhere is opaque",
+         {124, 2, 1, 32, 3, 0, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, "",
+          std::string("\x00\x00\xff\x00\x40\x30\x20\x00", 8)}, 2, {red, {32, 48, 64}}},
+        {"16 bit alpha bit fields, alpha unused",
+         {40, 1, 1, 16, 6, 0, {}, [] { std::string m; put32(m, 0x0F00); put32(m, 0x00F0); put32(m, 0x000F); put32(m, 0xF000); return m; }(),
+          std::string("\x0F\x0F\0\0", 4)}, 1, {{255, 0, 255}}},
+        {"V2 header with alpha bit fields: the alpha mask follows it",
+         {52, 2, 1, 32, 6, 0, {0x00FF0000, 0x0000FF00, 0x000000FF}, [] { std::string m; put32(m, 0xFF000000); return m; }(),
+          std::string("\x00\x00\xff\x00\x00\xff\x00\xff", 8)}, 2, {white, green}},
         {"32 bit V4 bit fields in another order",
          {108, 1, 1, 32, 3, 0, {0x000000FF, 0x0000FF00, 0x00FF0000, 0}, "", std::string("\x10\x20\x30\x00", 4)}, 1,
          {{16, 32, 48}}},
@@ -151,17 +160,33 @@ TEST(BmpCodec, RefusesDamagedAndLyingFilesWithAClearMessage)
         {test::bmpFile({64, 2, 2, 24, 3, 0, {}, "", std::string(16, '\0')}), "OS/2 compression 3 is not supported"},
         {test::bmpFile({200, 2, 2, 24, 0, 0, {}, "", std::string(16, '\0')}),
          "its header of 200 bytes is not a known kind"},
+        // The header holds three masks; the alpha mask would lie past the file's end.
+        {test::bmpFile({52, 1, 1, 32, 6, 0, {0xFF0000, 0xFF00, 0xFF}, "", ""}), "the file ends inside its colour masks"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(test::userErrorOf([&] { decodeBmp(c.bytes); }),
                   "The picture test.bmp cannot be read: " + std::string(c.reason) + ".");
 }
 
-TEST(BmpCodec, RefusesAPictureTooLargeToDecodeBeforeReadingIt)
+// A few bytes that declare a huge picture are refused when the header is
+// read, before anything is allocated for the pixels.
+TEST(BmpCodec, RefusesAPictureTooLargeOrTooShortBeforeDecodingIt)
 {
-    const std::string huge = test::bmpFile({40, 100000, -100000, 24, 0, 0, {}, "", std::string(16, '\0')});
-    EXPECT_EQ(test::userErrorOf([&] { openBmp(huge, "huge.bmp"); }),
-              "The picture huge.bmp is too large to process (100000 x 100000 pixels).");
+    struct Case {
+        std::int32_t width, height;
+        std::string message;
+    };
+    const Case cases[] = {
+        {18000, 18000, "The picture x.bmp is too large to process (18000 x 18000 pixels; at most 128 megapixels)."},
+        {100000, -100000, "The picture x.bmp is too large to process (100000 x 100000 pixels; at most 128 megapixels)."},
+        {16000, 8001, "The picture x.bmp is too large to process (16000 x 8001 pixels; at most 128 megapixels)."},
+        // Within the limit, a panorama of 100 megapixels included: the data must be in the file.
+        {16000, 8000, "The picture x.bmp cannot be read: its pixel data is truncated."},
+        {25000, 4000, "The picture x.bmp cannot be read: its pixel data is truncated."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(test::userErrorOf([&] { openBmp(test::bmpFile({40, c.width, c.height, 24, 0, 0, {}, "", "1234"}), "x.bmp"); }),
+                  c.message);
     const std::string lowest = test::bmpFile({40, 1, INT32_MIN, 24, 0, 0, {}, "", std::string(16, '\0')});
     EXPECT_NE(test::userErrorOf([&] { openBmp(lowest, "min.bmp"); }), "<no error>");
 }

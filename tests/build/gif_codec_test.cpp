@@ -105,5 +105,24 @@ TEST(GifCodec, BadFilesRaiseAClearMessage)
     }
 }
 
+// The screen's size is refused right after the file is opened, a frame
+// reaching beyond it once the frame is read, both before any pixel buffer.
+TEST(GifCodec, RefusesAPictureTooLargeToDecodeBeforeAllocatingForIt)
+{
+    struct Case {
+        std::string bytes;
+        std::string message;
+    };
+    const Case cases[] = {
+        {test::gifDeclaring(18900, 18900, 0, 0, 18900, 18900), "(18900 x 18900 pixels; at most 128 megapixels)."},
+        {test::gifDeclaring(18900, 18900, 0, 0, 1, 1), "(18900 x 18900 pixels; at most 128 megapixels)."},
+        {test::gifDeclaring(10, 10, 60000, 0, 5000, 30000), "(65000 x 30000 pixels; at most 128 megapixels)."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(test::userErrorOf([&] { openGif(c.bytes, "x.gif"); }), "The picture x.gif is too large to process " + c.message);
+    // A panorama of 100 megapixels is within the limit.
+    EXPECT_EQ(test::userErrorOf([] { openGif(test::gifDeclaring(25000, 4000, 0, 0, 25000, 4000), "x.gif"); }), "<no error>");
+}
+
 }  // namespace
 }  // namespace pictavo::build

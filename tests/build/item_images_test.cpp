@@ -1,6 +1,8 @@
 #include "build/item_images.h"
 
 #include "build/bmp_codec.h"
+#include "build/jpeg_codec.h"
+#include "support/child_process.h"
 #include "support/items.h"
 #include "support/pictures.h"
 #include "support/recording_progress.h"
@@ -68,6 +70,75 @@ TEST_F(ItemImages, MakesThumbnailsThenLargePicturesAndStagesEach)
                                             "busy off", "maximum 4", "hint Processing large images ...", "busy on",
                                             "reset", "hint ", "busy off"));
     EXPECT_EQ(progress.steps, 4);
+    EXPECT_THAT(progress.warnings,
+                ElementsAre("item 1: original picture not found: " + (originals / "missing.jpg").string()));
+}
+
+TEST_F(ItemImages, TellsOfMissingAndDamagedOriginalsOnceEachInItemOrder)
+{
+    user.set("PICTAVO_WORKERS", "2");
+    const std::string whole = encodeJpeg(test::coordinatePicture(300, 200));
+    test::writeBytes(originals / "cut.jpg", whole.substr(0, whole.size() / 2));
+    test::writeBytes(originals / "whole.jpg", whole);
+    test::writeBytes(originals / "cut again.jpg", whole.substr(0, whole.size() / 3));
+    addItem((originals / "cut.jpg").string());
+    addItem(" " + (originals / "gone.jpg").string());
+    addItem((originals / "whole.jpg").string());
+    addItem((originals / "cut again.jpg").string());
+
+    ProcessItemImages(agent, outline, progress);
+
+    const std::string published = "); it was published as far as it could be read";
+    EXPECT_THAT(progress.warnings,
+                ElementsAre("item 0: the picture " + (originals / "cut.jpg").string() +
+                                " is damaged (Premature end of JPEG file" + published,
+                            "item 1: original picture not found:  " + (originals / "gone.jpg").string(),
+                            "item 3: the picture " + (originals / "cut again.jpg").string() +
+                                " is damaged (Premature end of JPEG file" + published));
+    EXPECT_THAT(agent.WorkingFiles,
+                ElementsAre("p0_t.jpg", "p2_t.jpg", "p3_t.jpg", "p0_l.jpg", "p2_l.jpg", "p3_l.jpg"));
+}
+
+// Removes originals once the first picture is made, as a user tidying up
+// while the build runs might.
+class TidyingProgress : public test::RecordingProgress {
+public:
+    void advance(int by) override
+    {
+        RecordingProgress::advance(by);
+        for (const std::filesystem::path& original : doomed)
+            std::filesystem::remove(original);
+        doomed.clear();
+    }
+    std::vector<std::filesystem::path> doomed;
+};
+
+// The thumbnail pass skips the items whose originals went away; the workers,
+// a few jobs ahead, must go on to the items it asks for next.
+TEST_F(ItemImages, OriginalsThatGoAwayDuringTheBuildNeverStallIt)
+{
+    user.set("PICTAVO_WORKERS", "2");
+    TidyingProgress tidying;
+    for (int n = 0; n < 12; ++n) {
+        const std::filesystem::path original = originals / ("o" + std::to_string(n) + ".bmp");
+        test::writeBytes(original, encodeBmp(test::coordinatePicture(40, 30)));
+        addItem(original.string());
+        if (n >= 1 && n <= 8)
+            tidying.doomed.push_back(original);
+    }
+    // In a child process, which is killed if it still runs after a minute.
+    const std::optional<std::string> made = test::runInChild(
+        [&] {
+            ProcessItemImages(agent, outline, tidying);
+            std::string files;
+            for (const std::string& name : agent.WorkingFiles)
+                files += name + " ";
+            return files + std::to_string(tidying.warnings.size()) + " warnings";
+        },
+        std::chrono::seconds(60));
+    EXPECT_EQ(made, std::optional<std::string>("p0_t.bmp p9_t.bmp p10_t.bmp p11_t.bmp p0_l.bmp p9_l.bmp p10_l.bmp "
+                                               "p11_l.bmp 8 warnings"))
+        << "the build failed or still ran after a minute";
 }
 
 TEST_F(ItemImages, AGifOriginalGivesGifPictures)

@@ -105,15 +105,54 @@ TEST(JpegCodec, BadFilesRaiseTheCodecsMessageAndNeverEndTheProcess)
               "The picture x.jpg cannot be read: Empty input file.");
     EXPECT_NE(test::userErrorOf([&] { openJpeg(good.substr(0, 100), "x.jpg"); }), "<no error>");
 
-    // Cut inside the picture data: a partial picture, as viewers show it.
+    // Cut inside the picture data: a partial picture, as viewers show it, and
+    // what libjpeg said of it.
     auto decoder = openJpeg(good.substr(0, good.size() / 2), "x.jpg");
     EXPECT_EQ(decoder->decode(256, 256).width, 256);
+    EXPECT_EQ(decoder->damage(), "Premature end of JPEG file");
+    auto whole = openJpeg(good, "x.jpg");
+    whole->decode(256, 256);
+    EXPECT_EQ(whole->damage(), "");
 
     // Corrupt the data after the header: an error or a picture, never a crash.
     std::string corrupt = good;
     for (std::size_t i = corrupt.size() / 2; i < corrupt.size() - 2; i += 7)
         corrupt[i] = static_cast<char>(0xFF);
     test::userErrorOf([&] { openJpeg(corrupt, "x.jpg")->decode(256, 256); });
+}
+
+// The size a file declares is checked when its header is read; below the
+// pixel limit, libjpeg's own buffers for a progressive file are bounded too.
+TEST(JpegCodec, RefusesAPictureTooLargeToDecodeBeforeAllocatingForIt)
+{
+    EXPECT_EQ(test::userErrorOf([] { openJpeg(test::progressiveJpegDeclaring(30000, 30000, false), "x.jpg"); }),
+              "The picture x.jpg is too large to process (30000 x 30000 pixels; at most 128 megapixels).");
+    // 121 megapixels at 6 bytes a pixel of coefficients.
+    EXPECT_EQ(test::userErrorOf([] { openJpeg(test::progressiveJpegDeclaring(11000, 11000, true), "x.jpg")->decode(1, 1); }),
+              "The picture x.jpg is too large to process (11000 x 11000 pixels; decoding it would take more than 512 MiB).");
+    // A small progressive picture is decoded as ever.
+    auto small = openJpeg(test::progressiveJpegDeclaring(16, 16, true), "x.jpg");
+    EXPECT_EQ(small->decode(16, 16).width, 16);
+    EXPECT_EQ(small->damage(), "");
+}
+
+// Every scan is a pass over the whole picture: a file repeating its last
+// scan is refused before it costs much.
+TEST(JpegCodec, RefusesAProgressiveFileOfEndlessScans)
+{
+    const std::string file = test::progressiveJpegDeclaring(64, 64, false);
+    const std::size_t lastScan = file.rfind("\xFF\xDA");
+    const std::string scan = file.substr(lastScan, file.size() - 2 - lastScan);
+    struct Case {
+        int repeats;
+        std::string message;
+    };
+    for (const Case& c : {Case{90, "<no error>"}, Case{91, "The picture x.jpg cannot be read: it has more than 100 scans."}}) {
+        std::string repeated = file.substr(0, file.size() - 2);
+        for (int i = 0; i < c.repeats; ++i)
+            repeated += scan;
+        EXPECT_EQ(test::userErrorOf([&] { openJpeg(repeated + "\xFF\xD9", "x.jpg")->decode(64, 64); }), c.message);
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "build/bmp_codec.h"
 #include "build/item_images.h"
+#include "build/jpeg_codec.h"
 #include "build/picture_cache.h"
 
 #include "support/items.h"
@@ -88,6 +89,7 @@ protected:
         model::Outline outline = model::rebuildOutline(agent.Items);
         test::RecordingProgress progress;
         ProcessItemImages(agent, outline, progress);
+        warnings = progress.warnings;
         Files files;
         for (const std::string& name : test::folderListing(user.previewFolder()))
             files[name] = test::readBytes(user.previewFolder() / name);
@@ -95,11 +97,12 @@ protected:
         return files;
     }
 
-    std::filesystem::path cacheFolder() const { return user.dataFolder() / "Cache"; }
+    std::filesystem::path cacheFolder() const { return user.cacheFolder(); }
 
     test::UserFolders user;
     test::TempDir originals;
     model::TAppletAgent agent;
+    std::vector<std::string> warnings;  // of the last build
 };
 
 TEST_F(PictureBuild, OutputsAreTheSameWhateverTheThreadsAndTheCache)
@@ -137,6 +140,61 @@ TEST_F(PictureBuild, AChangedOriginalOrBoxIsNeverServedFromTheCache)
     test::writeBytes(originals / "t.jpg", resized.at("p0_t.jpg"));
     EXPECT_EQ(test::decodeFile(originals / "t.jpg").width, 64);
     EXPECT_EQ(resized.at("p0_l.jpg"), after.at("p0_l.jpg"));
+}
+
+TEST_F(PictureBuild, TheCacheLivesInTheUsersCacheFolder)
+{
+    const Files reference = build("2");
+    EXPECT_FALSE(std::filesystem::is_empty(user.home() / "cache/pictavo"));
+    EXPECT_FALSE(std::filesystem::exists(user.dataFolder() / "Cache"));
+
+    // XDG_CACHE_HOME counts only when it is an absolute folder.
+    struct Case {
+        std::optional<std::string> xdgCacheHome;
+        std::filesystem::path folder;
+    };
+    const Case cases[] = {
+        {(user.home() / "elsewhere").string(), user.home() / "elsewhere/pictavo"},
+        {"relative/cache", user.home() / ".cache/pictavo"},
+        {"", user.home() / ".cache/pictavo"},
+        {std::nullopt, user.home() / ".cache/pictavo"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(c.folder);
+        if (c.xdgCacheHome)
+            user.set("XDG_CACHE_HOME", *c.xdgCacheHome);
+        else
+            user.unset("XDG_CACHE_HOME");
+        EXPECT_EQ(userCacheFolder(), c.folder / "");
+        EXPECT_EQ(build("2"), reference);
+        EXPECT_FALSE(std::filesystem::is_empty(c.folder)) << c.folder;
+    }
+
+    // Without any folder for it, pictures are made without a cache.
+    user.unset("HOME");
+    EXPECT_EQ(userCacheFolder(), std::nullopt);
+    EXPECT_EQ(build("2"), reference);
+}
+
+TEST_F(PictureBuild, ADamagedOriginalIsToldOfAgainWhenItsPicturesComeFromTheCache)
+{
+    const std::string whole = encodeJpeg(test::coordinatePicture(300, 200));
+    test::writeBytes(originals / "cut.jpg", whole.substr(0, whole.size() / 2));
+    agent.Items.push_back(test::itemWithOriginal(originals / "cut.jpg"));
+    const std::vector<std::string> told{"item 5: the picture " + (originals / "cut.jpg").string() +
+                                        " is damaged (Premature end of JPEG file); it was published as far as it "
+                                        "could be read"};
+    const Files first = build("2");
+    EXPECT_EQ(warnings, told);
+    EXPECT_EQ(build("2"), first);
+    EXPECT_EQ(warnings, told);
+    EXPECT_EQ(build("0"), first);
+    EXPECT_EQ(warnings, told);
+
+    // Mended, it is told of no more.
+    test::writeBytes(originals / "cut.jpg", whole);
+    build("2");
+    EXPECT_THAT(warnings, testing::IsEmpty());
 }
 
 TEST_F(PictureBuild, TheFirstFailingOriginalStillStopsTheBuildInItemOrder)

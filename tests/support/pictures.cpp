@@ -4,6 +4,7 @@
 #include "platform/file_reader.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <gif_lib.h>
 #include <jpeglib.h>
 #include <stdexcept>
@@ -142,6 +143,44 @@ void writeJpeg(const std::filesystem::path& path, const Image& image, JpegKind k
     std::fclose(file);
 }
 
+std::string progressiveJpegDeclaring(int width, int height, bool fullChroma)
+{
+    jpeg_compress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = 16;
+    info.image_height = 16;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    if (fullChroma)
+        info.comp_info[0].h_samp_factor = info.comp_info[0].v_samp_factor = 1;
+    jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(16 * 3, 128);
+    for (int y = 0; y < 16; ++y) {
+        JSAMPROW rows[] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::string bytes(reinterpret_cast<const char*>(buffer), size);
+    std::free(buffer);
+    // The progressive frame header: marker, length, precision, height, width.
+    const std::size_t frame = bytes.find("\xFF\xC2");
+    if (frame == std::string::npos)
+        throw std::logic_error("no progressive frame header");
+    bytes[frame + 5] = static_cast<char>(height >> 8);
+    bytes[frame + 6] = static_cast<char>(height & 0xFF);
+    bytes[frame + 7] = static_cast<char>(width >> 8);
+    bytes[frame + 8] = static_cast<char>(width & 0xFF);
+    return bytes;
+}
+
 void writeGif(const std::filesystem::path& path, int screenWidth, int screenHeight,
               const std::vector<Rgb>& globalColours, const std::vector<GifFrame>& frames)
 {
@@ -183,6 +222,17 @@ void writeGif(const std::filesystem::path& path, int screenWidth, int screenHeig
     }
     GifFreeMapObject(global);
     EGifCloseFile(gif, &error);
+}
+
+std::string gifDeclaring(int screenWidth, int screenHeight, int left, int top, int width, int height)
+{
+    std::string bytes = "GIF89a";
+    put16(bytes, static_cast<std::uint32_t>(screenWidth));
+    put16(bytes, static_cast<std::uint32_t>(screenHeight));
+    bytes += std::string("\0\0\0,", 4);  // no colour map, then the frame
+    for (int value : {left, top, width, height})
+        put16(bytes, static_cast<std::uint32_t>(value));
+    return bytes + std::string("\0\x02\x02\x44\x01\0;", 7);
 }
 
 Image decodeFile(const std::filesystem::path& path)

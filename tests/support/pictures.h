@@ -46,6 +46,11 @@ std::string bmpFile(const BmpLayout& layout);
 enum class JpegKind { Rgb, Grey, AdobeCmyk, Progressive };
 void writeJpeg(const std::filesystem::path& path, const build::Image& image, JpegKind kind);
 
+// A progressive JPEG of some hundred bytes whose frame header declares
+// width x height: its data ends long before that. With full chroma its
+// colour is not subsampled.
+std::string progressiveJpegDeclaring(int width, int height, bool fullChroma);
+
 // A GIF original written with giflib from frames of palette indices.
 struct GifFrame {
     int left = 0;
@@ -59,6 +64,9 @@ struct GifFrame {
 };
 void writeGif(const std::filesystem::path& path, int screenWidth, int screenHeight,
               const std::vector<build::Rgb>& globalColours, const std::vector<GifFrame>& frames);
+
+// A GIF of a few bytes: a screen, one frame placed on it and a scrap of data.
+std::string gifDeclaring(int screenWidth, int screenHeight, int left, int top, int width, int height);
 
 // Decodes a file with the system's own codec libraries and our BMP reader.
 build::Image decodeFile(const std::filesystem::path& path);

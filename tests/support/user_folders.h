@@ -20,6 +20,7 @@ public:
         set("HOME", m_root.path().string());
         set("XDG_DATA_HOME", (m_root / "data").string());
         set("XDG_CONFIG_HOME", (m_root / "config").string());
+        set("XDG_CACHE_HOME", (m_root / "cache").string());
     }
     ~UserFolders()
     {
@@ -52,6 +53,7 @@ public:
     // Where every run, this one and those of the programs a test starts, has its folder.
     std::filesystem::path runsFolder() const { return dataFolder() / "Runs"; }
     std::filesystem::path sharedTempFolder() const { return dataFolder() / "Temp"; }
+    std::filesystem::path cacheFolder() const { return m_root / "cache/pictavo"; }
 
 private:
     void save(const std::string& name)
