@@ -450,7 +450,7 @@ TEST_F(Cli, GalleryNamesAndPicturePathsStayWhatTheyAre)
     // Picture paths a project file cannot hold are refused; others are kept
     // absolute, whatever the working folder.
     const std::filesystem::path second = site / "second" / "n.tvgallery1";
-    for (const std::string bad : {(originals / "a\nb.jpg").string(), (originals / "a#$@b.jpg").string()}) {
+    for (const std::string& bad : {(originals / "a\nb.jpg").string(), (originals / "a#$@b.jpg").string()}) {
         const auto refused = cli({"new", second.string(), bad});
         EXPECT_EQ(refused.exitCode, 2);
         EXPECT_THAT(refused.err, HasSubstr("cannot be added: a project cannot hold a path with a line break or \"#$@\""));
