@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
@@ -372,6 +373,18 @@ private slots:
         QVERIFY(page.startsWith(path("data/Tavemo/Pictavo/1.0/Runs/")));
         QVERIFY(QFile::exists(page));
         QVERIFY(!m_form->isModified());
+    }
+
+    void theBuildsWarningsShowOnTheStatusBar()
+    {
+        const QString project = writeProject("one.tvgallery1", 2);
+        QFile::remove(path("original.bmp"));
+        m_form->OpenProjectFile(project);
+        m_form->Save1Click();
+        QVERIFY(!saveEnabled());
+        QCOMPARE(m_form->statusBar()->currentMessage(),
+                 "Warning: item 0: original picture not found: " + path("original.bmp") + " (and 1 more)");
+        QVERIFY(m_form->statusBar()->toolTip().endsWith("item 1: original picture not found: " + path("original.bmp")));
     }
 
     void aGalleryThatIsNoFileNameIsRefusedAtSave()
