@@ -235,8 +235,10 @@ int showCommand(const std::vector<std::string>& args)
     std::cout << "items: " << p.agent.Items.size() << "\n";
     for (std::size_t n = 0; n < p.agent.Items.size(); ++n) {
         const int node = static_cast<int>(n) + 1;
-        std::cout << "item " << n << ": " << std::string(2 * (p.outline.depth(node) - 1), ' ')
-                  << p.outline.caption(node) << "\n";
+        // The level as a number rather than as indentation, so that the output
+        // grows with the number of items, not with the square of the depth.
+        std::cout << "item " << n << " (level " << p.outline.depth(node) - 1 << "): " << p.outline.caption(node)
+                  << "\n";
         for (int f = 1; f <= model::TItemData::FieldCount; ++f)
             std::cout << "  " << model::TItemData::fieldName(f) << " = " << p.agent.Items[n].field(f) << "\n";
     }

@@ -23,15 +23,33 @@ namespace {
 // here; the decoders' own limit is far larger than a fuzzer's patience.
 constexpr long long MaxFuzzPixels = 1 << 22;
 
+// The process's own folder for the files a target writes, removed when the
+// process ends normally (a fuzzing run's end, a test program's end).
+class WorkFolder {
+public:
+    WorkFolder()
+        : m_path(std::filesystem::temp_directory_path() / ("pictavo-fuzz-" + std::to_string(::getpid())))
+    {
+        std::filesystem::create_directories(m_path);
+    }
+    ~WorkFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
 const std::filesystem::path& workFolder()
 {
-    static const std::filesystem::path folder = [] {
-        std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                     ("pictavo-fuzz-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
-        return path;
-    }();
-    return folder;
+    static const WorkFolder folder;
+    return folder.path();
 }
 
 std::string bytes(const std::uint8_t* data, std::size_t size)

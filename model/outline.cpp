@@ -45,15 +45,18 @@ std::string fileNamePart(std::string_view path)
     return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
 }
 
+void appendItemNode(Outline& outline, std::string_view level, std::string_view originalImagePath)
+{
+    const int previousLevel = outline.depth(outline.nodeCount() - 1) - 1;
+    const int clamped = std::clamp(parseInteger(level), 0, previousLevel + 1);
+    outline.appendNode(clamped + 1, fileNamePart(originalImagePath));
+}
+
 Outline rebuildOutline(const TItemArray& items)
 {
     Outline outline;
-    int previousLevel = -1;
-    for (const TItemData& item : items) {
-        const int level = std::clamp(parseInteger(item.Level), 0, previousLevel + 1);
-        outline.appendNode(level + 1, fileNamePart(item.OriginalImagePath));
-        previousLevel = level;
-    }
+    for (const TItemData& item : items)
+        appendItemNode(outline, item.Level, item.OriginalImagePath);
     return outline;
 }
 

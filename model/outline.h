@@ -50,4 +50,8 @@ std::string fileNamePart(std::string_view path);
 // as previous + 1. A level that is not an integer throws the conversion error.
 Outline rebuildOutline(const TItemArray& items);
 
+// One step of rebuildOutline: the node of the item, with that level and
+// original image path, that follows the outline's last node in the list.
+void appendItemNode(Outline& outline, std::string_view level, std::string_view originalImagePath);
+
 }  // namespace pictavo::model

@@ -1,10 +1,12 @@
 #include "model/project_file.h"
 
 #include "model/applet_agent.h"
+#include "model/outline.h"
 #include "platform/file_reader.h"
 #include "platform/file_writer.h"
 #include "platform/user_error.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <vector>
@@ -39,25 +41,21 @@ constexpr int itemLineFieldCount = TItemData::FieldCount + 2;
 // The lines of a project file, taken one at a time as the reader asks for them.
 class LineCursor {
 public:
-    explicit LineCursor(std::vector<std::string> lines) : m_lines(std::move(lines)) {}
+    explicit LineCursor(std::string_view text) : m_reader(text) {}
 
-    const std::string* next()
-    {
-        return m_position < m_lines.size() ? &m_lines[m_position++] : nullptr;
-    }
+    std::optional<std::string_view> next() { return m_reader.next(); }
 
     // Takes the next line, then further lines until one equals the tag.
     bool skipTo(std::string_view tag)
     {
-        for (const std::string* line = next(); line; line = next())
+        for (auto line = next(); line; line = next())
             if (*line == tag)
                 return true;
         return false;
     }
 
 private:
-    std::vector<std::string> m_lines;
-    std::size_t m_position = 0;
+    platform::LineReader m_reader;
 };
 
 std::string endsEarlyMessage(const std::filesystem::path& path)
@@ -68,20 +66,20 @@ std::string endsEarlyMessage(const std::filesystem::path& path)
 
 }  // namespace
 
-std::string ExtractField(std::string_view line, int n, std::string_view separator)
+std::vector<std::string_view> ExtractFields(std::string_view line, int count, std::string_view separator)
 {
-    std::string_view rest = line;
-    std::string_view field;
-    for (int pass = 0; pass < n; ++pass) {
-        const std::size_t found = separator.empty() ? std::string_view::npos : rest.find(separator);
-        if (found == std::string_view::npos) {
-            field = {};
-            continue;
-        }
-        field = rest.substr(0, found);
-        rest.remove_prefix(found + separator.size());
+    std::vector<std::string_view> fields(static_cast<std::size_t>(std::max(count, 0)));
+    if (separator.empty())
+        return fields;
+    std::size_t start = 0;
+    for (std::string_view& field : fields) {
+        const std::size_t found = line.find(separator, start);
+        if (found == std::string_view::npos)
+            break;
+        field = line.substr(start, found - start);
+        start = found + separator.size();
     }
-    return std::string(field);
+    return fields;
 }
 
 void TAppletAgent::SaveProjectFile(const std::filesystem::path& path, ProgressReporter& progress) const
@@ -122,11 +120,12 @@ void TAppletAgent::SaveProjectFile(const std::filesystem::path& path, ProgressRe
 LoadOutcome TAppletAgent::LoadProjectFile(const std::filesystem::path& path, Outline& outline,
                                           ProgressReporter& progress)
 {
-    LineCursor lines(platform::splitLines(platform::readWholeFile(path)));
+    const std::string text = platform::readWholeFile(path);
+    LineCursor lines(text);
 
     if (!lines.skipTo(productNameTag))
         throw platform::UserError(endsEarlyMessage(path));
-    const std::string* product = lines.next();
+    const auto product = lines.next();
     if (!product)
         throw platform::UserError(endsEarlyMessage(path));
     if (*product != "Pictavo" && *product != "Trellimo")
@@ -135,32 +134,44 @@ LoadOutcome TAppletAgent::LoadProjectFile(const std::filesystem::path& path, Out
     // The version line is read but neither examined nor kept.
     if (!lines.skipTo(productVersionTag) || !lines.next() || !lines.skipTo(appletBeginTag))
         throw platform::UserError(endsEarlyMessage(path));
-    const std::string* galleryLine = lines.next();
+    const auto galleryLine = lines.next();
     if (!galleryLine)
         throw platform::UserError(endsEarlyMessage(path));
     TAppletData applet;
+    const auto galleryFields = ExtractFields(*galleryLine, TAppletData::FieldCount, FieldSeparator);
     for (int position = 1; position <= TAppletData::FieldCount; ++position)
-        applet.field(position) = ExtractField(*galleryLine, position, FieldSeparator);
+        applet.field(position) = galleryFields[static_cast<std::size_t>(position - 1)];
 
     // The gallery line itself may already be the item block's tag.
     if (*galleryLine != itemsBeginTag && !lines.skipTo(itemsBeginTag))
         throw platform::UserError(endsEarlyMessage(path));
 
     ProgressScope scope(progress, "Loading Data ... ...");
+    // Items are built only once the file is known to load: its item block
+    // ends, and every level is an integer, which building the outline checks.
+    // So a refused file costs little more than its text, and the item list is
+    // allocated once, at its size.
+    if (LineCursor end = lines; !end.skipTo(itemsEndTag))
+        throw platform::UserError(endsEarlyMessage(path));
+    const auto forEachItemLine = [&lines](const auto& take) {
+        LineCursor itemLines = lines;
+        for (auto line = itemLines.next(); *line != itemsEndTag; line = itemLines.next())
+            take(ExtractFields(*line, TItemData::FieldCount, FieldSeparator));
+    };
+    const auto levelIndex = static_cast<std::size_t>(TItemData::fieldPosition("Level") - 1);
+    const auto pathIndex = static_cast<std::size_t>(TItemData::fieldPosition("OriginalImagePath") - 1);
+    Outline rebuilt;
+    forEachItemLine([&](const std::vector<std::string_view>& fields) {
+        appendItemNode(rebuilt, fields[levelIndex], fields[pathIndex]);
+    });
     TItemArray items;
-    for (;;) {
-        const std::string* line = lines.next();
-        if (!line)
-            throw platform::UserError(endsEarlyMessage(path));
-        if (*line == itemsEndTag)
-            break;
-        TItemData item;
+    items.reserve(static_cast<std::size_t>(rebuilt.itemCount()));
+    forEachItemLine([&](const std::vector<std::string_view>& fields) {
+        TItemData& item = items.emplace_back();
         for (int position = 1; position <= TItemData::FieldCount; ++position)
-            item.field(position) = ExtractField(*line, position, FieldSeparator);
-        items.push_back(std::move(item));
-    }
+            item.field(position) = fields[static_cast<std::size_t>(position - 1)];
+    });
 
-    Outline rebuilt = rebuildOutline(items);
     AppletData = std::move(applet);
     Items = std::move(items);
     outline = std::move(rebuilt);

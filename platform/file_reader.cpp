@@ -63,21 +63,28 @@ std::string readWholeFile(const std::filesystem::path& path)
     return content;
 }
 
+std::optional<std::string_view> LineReader::next()
+{
+    if (m_position >= m_text.size())
+        return std::nullopt;
+    const std::size_t start = m_position;
+    const std::size_t end = m_text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+        m_position = m_text.size();
+        return m_text.substr(start);
+    }
+    m_position = end + 1;
+    if (m_text[end] == '\r' && m_position < m_text.size() && m_text[m_position] == '\n')
+        ++m_position;
+    return m_text.substr(start, end - start);
+}
+
 std::vector<std::string> splitLines(std::string_view text)
 {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        lines.emplace_back(text.substr(start, i - start));
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.emplace_back(text.substr(start));
+    LineReader reader(text);
+    for (auto line = reader.next(); line; line = reader.next())
+        lines.emplace_back(*line);
     return lines;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,8 +12,22 @@ namespace pictavo::platform {
 // runtime's message ("File not found", "File access denied", ...).
 std::string readWholeFile(const std::filesystem::path& path);
 
-// Splits text into lines. A line ends at CR, at LF or at CR LF; a last line
-// without a line end still counts, an empty text has no lines.
+// Takes text one line at a time without copying it. A line ends at CR, at LF
+// or at CR LF; a last line without a line end still counts, an empty text has
+// no lines. A copy reads on from where the original stood.
+class LineReader {
+public:
+    explicit LineReader(std::string_view text) : m_text(text) {}
+
+    // The next line, a view into the text; nothing after the last line.
+    std::optional<std::string_view> next();
+
+private:
+    std::string_view m_text;
+    std::size_t m_position = 0;
+};
+
+// Splits text into lines as LineReader takes them.
 std::vector<std::string> splitLines(std::string_view text);
 
 }  // namespace pictavo::platform

@@ -346,6 +346,38 @@ TEST_F(Cli, TwoThousandItemsPublishWithinBoundedMemory)
 #endif
 }
 
+// Show prints each item once with its level: deep nesting does not make the
+// output grow with the square of the depth.
+TEST_F(Cli, ShowPrintsEachItemWithItsLevelInBoundedSpace)
+{
+    constexpr int depth = 20000;
+    model::TAppletAgent agent;
+    agent.ResetToDefaults();
+    for (int i = 0; i < depth; ++i)
+        agent.Items.push_back(test::itemWithOriginal("/p/x" + std::to_string(i) + ".jpg", std::to_string(i)));
+    agent.Items[2].ToolTip = "Third";
+    model::NullProgress progress;
+    agent.SaveProjectFile(site / "deep.tvgallery1", progress);
+
+    const auto shown = cli({"show", (site / "deep.tvgallery1").string()});
+    ASSERT_EQ(shown.exitCode, 0) << shown.err;
+    ASSERT_LT(shown.out.size(), std::size_t(depth) * 250 + 4096);
+    EXPECT_THAT(shown.out, HasSubstr("items: 20000\n"
+                                     "item 0 (level 0): x0.jpg\n"));
+    EXPECT_THAT(shown.out, HasSubstr("item 2 (level 2): x2.jpg\n"
+                                     "  ThumbImageName = \n"
+                                     "  LargeImageName = \n"
+                                     "  OriginalImagePath = /p/x2.jpg\n"
+                                     "  Link = \n"
+                                     "  Target = _self\n"
+                                     "  ToolTip = Third\n"
+                                     "  Description = \n"
+                                     "  Level = 2\n"
+                                     "  Reserved = \n"
+                                     "item 3 (level 3): x3.jpg\n"));
+    EXPECT_THAT(shown.out, HasSubstr("item 19999 (level 19999): x19999.jpg\n"));
+}
+
 TEST_F(Cli, EveryFormAnswersWithItsExitStatus)
 {
     const std::string project = (site / "g.tvgallery1").string();

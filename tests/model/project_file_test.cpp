@@ -6,9 +6,13 @@
 #include "support/user_error_of.h"
 
 #include <csignal>
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <new>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace pictavo::model {
 namespace {
@@ -72,18 +76,28 @@ std::size_t count(const std::string& text, const std::string& part)
     return n;
 }
 
-TEST(ExtractField, TakesTheTextBeforeTheNthSeparator)
+TEST(ExtractFields, TakesTheTextBeforeEachSeparator)
 {
-    const std::string line = "a#$@#$@c#$@tail";
-    EXPECT_EQ(ExtractField(line, 1, "#$@"), "a");
-    EXPECT_EQ(ExtractField(line, 2, "#$@"), "");
-    EXPECT_EQ(ExtractField(line, 3, "#$@"), "c");
-    EXPECT_EQ(ExtractField(line, 4, "#$@"), "");  // text after the last separator is never read
-    EXPECT_EQ(ExtractField(line, 9, "#$@"), "");
-    EXPECT_EQ(ExtractField(line, 0, "#$@"), "");
-    EXPECT_EQ(ExtractField(line, -3, "#$@"), "");
-    EXPECT_EQ(ExtractField("", 1, "#$@"), "");
-    EXPECT_EQ(ExtractField("a#$#$@", 1, "#$@"), "a#$");
+    using Fields = std::vector<std::string_view>;
+    struct Case {
+        std::string_view line;
+        int count;
+        std::string_view separator;
+        Fields fields;
+    };
+    const Case cases[] = {
+        // Text after the last separator is never read.
+        {"a#$@#$@c#$@tail", 5, "#$@", {"a", "", "c", "", ""}},
+        {"a#$@#$@c#$@tail", 2, "#$@", {"a", ""}},
+        {"a#$@b", 0, "#$@", {}},
+        {"a#$@b", -3, "#$@", {}},
+        {"", 2, "#$@", {"", ""}},
+        {"a#$#$@", 1, "#$@", {"a#$"}},
+        {"##$@#$@@", 3, "#$@", {"#", "", ""}},
+        {"a#$@b#$@", 2, "", {"", ""}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ExtractFields(c.line, c.count, c.separator), c.fields) << c.line << " " << c.count;
 }
 
 TEST(SaveProjectFile, WritesTheSpecifiedLinesByteForByte)
@@ -344,6 +358,114 @@ TEST_F(LoadThatChangesNothing, AMissingFileIsFileNotFound)
     EXPECT_EQ(userErrorOf([&] { agent.LoadProjectFile(dir / "none.tvgallery1", outline, progress); }),
               "File not found: \"" + (dir / "none.tvgallery1").string() + "\"");
     EXPECT_EQ(agent.AppletData.pScriptName, "current");
+}
+
+// Hostile files are read at a cost bounded by their size. These tests run
+// under a short CTest timeout (tests/CMakeLists.txt): a reading that is not
+// linear, or linear with a huge constant, overruns it.
+
+#ifndef __SANITIZE_ADDRESS__
+// The address space a process holds now, in bytes.
+std::size_t addressSpaceInUse()
+{
+    std::size_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    return pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+// Loads the file in a child process whose address space may grow by at most
+// the allowance; returns the load's error message, or how the child ended.
+std::string loadWithin(const std::filesystem::path& file, std::size_t allowance)
+{
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = addressSpaceInUse() + allowance;
+        ::setrlimit(RLIMIT_AS, &limit);
+        std::string message;
+        try {
+            TAppletAgent agent;
+            Outline outline;
+            NullProgress progress;
+            message = userErrorOf([&] { agent.LoadProjectFile(file, outline, progress); });
+        } catch (const std::bad_alloc&) {
+            message = "out of memory";
+        }
+        const bool written = ::write(channel[1], message.data(), message.size()) == static_cast<ssize_t>(message.size());
+        ::_exit(written ? 0 : 1);
+    }
+    ::close(channel[1]);
+    std::string message;
+    char chunk[4096];
+    for (ssize_t n; (n = ::read(channel[0], chunk, sizeof chunk)) > 0;)
+        message.append(chunk, static_cast<std::size_t>(n));
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return "the child ended with status " + std::to_string(status);
+    return message;
+}
+
+TEST(HostileProjectFile, ARefusedFileCostsLittleMoreThanItsText)
+{
+    const std::string start = header + "<Applet_Parameters>\r\n" + galleryLine +
+                              "\r\n</Applet_Parameters>\r\n<Item_Parameters>\r\n";
+    constexpr std::size_t size = 4 << 20;
+    const std::string blankLines(size, '\n');
+    // The shortest line that makes an item: eight separators and a level.
+    const std::string shortItem = "#$@#$@#$@#$@#$@#$@#$@0#$@\n";
+    std::string shortItems;
+    while (shortItems.size() < size)
+        shortItems += shortItem;
+
+    TempDir dir;
+    const std::string endsEarly =
+        "The project file \"" + (dir / "p.tvgallery1").string() +
+        "\" ends before its item list is complete and cannot be opened.";
+    struct Case {
+        const char* what;
+        std::string file;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"blank lines", blankLines, endsEarly},
+        {"blank items, no end", start + blankLines, endsEarly},
+        {"blank items", start + blankLines + "</Item_Parameters>\r\n", "'' is not a valid integer value"},
+        {"short items, no end", start + shortItems, endsEarly},
+        {"short items, then a bad level", start + shortItems + "#$@#$@#$@#$@#$@#$@#$@x#$@\n</Item_Parameters>\r\n",
+         "'x' is not a valid integer value"},
+    };
+    for (const Case& c : cases) {
+        writeBytes(dir / "p.tvgallery1", c.file);
+        EXPECT_EQ(loadWithin(dir / "p.tvgallery1", 4 * c.file.size() + (16 << 20)), c.message) << c.what;
+    }
+}
+#endif
+
+TEST(HostileProjectFile, LongRunsOfSeparatorCharactersAreReadInOnePass)
+{
+    // Each line's fields are split in one pass: a search from the line's
+    // start for every field took a minute over this gallery line.
+    TempDir dir;
+    std::string items;
+    for (int i = 0; i < 64; ++i)
+        items += std::string(1 << 16, '#') + "#$@#$@#$@#$@#$@#$@#$@0#$@\r\n";
+    writeBytes(dir / "p.tvgallery1", header + "<Applet_Parameters>\r\n" + std::string(16 << 20, '#') +
+                                         "\r\n</Applet_Parameters>\r\n<Item_Parameters>\r\n" + items +
+                                         "</Item_Parameters>\r\n");
+    TAppletAgent agent;
+    Outline outline;
+    NullProgress progress;
+    ASSERT_EQ(agent.LoadProjectFile(dir / "p.tvgallery1", outline, progress), LoadOutcome::Loaded);
+    EXPECT_EQ(agent.AppletData.pScriptName, "");
+    ASSERT_EQ(agent.Items.size(), 64u);
+    EXPECT_EQ(agent.Items[63].ThumbImageName, std::string(1 << 16, '#'));
+    EXPECT_EQ(outline.nodeCount(), 65);
 }
 
 }  // namespace
