@@ -450,12 +450,13 @@ TEST(HostileProjectFile, ARefusedFileCostsLittleMoreThanItsText)
 TEST(HostileProjectFile, LongRunsOfSeparatorCharactersAreReadInOnePass)
 {
     // Each line's fields are split in one pass: a search from the line's
-    // start for every field took a minute over this gallery line.
+    // start for every field took minutes over this gallery line, beyond
+    // the time any test is given.
     TempDir dir;
     std::string items;
     for (int i = 0; i < 64; ++i)
         items += std::string(1 << 16, '#') + "#$@#$@#$@#$@#$@#$@#$@0#$@\r\n";
-    writeBytes(dir / "p.tvgallery1", header + "<Applet_Parameters>\r\n" + std::string(16 << 20, '#') +
+    writeBytes(dir / "p.tvgallery1", header + "<Applet_Parameters>\r\n" + std::string(64 << 20, '#') +
                                          "\r\n</Applet_Parameters>\r\n<Item_Parameters>\r\n" + items +
                                          "</Item_Parameters>\r\n");
     TAppletAgent agent;
