@@ -204,6 +204,20 @@ public:
         checkPictureSize(m_name, m_session.info.image_width, m_session.info.image_height);
         m_width = static_cast<int>(m_session.info.image_width);
         m_height = static_cast<int>(m_session.info.image_height);
+        // A progressive file keeps every block of the picture in memory while
+        // it is decoded, however little of it the file holds. Its first scan
+        // gives every block at least one bit, so a file shorter than that is
+        // cut far too short to be worth that memory.
+        if (m_session.info.progressive_mode) {
+            std::uint64_t blocks = 0;
+            for (int c = 0; c < m_session.info.num_components; ++c)
+                blocks += std::uint64_t{m_session.info.comp_info[c].width_in_blocks} *
+                          m_session.info.comp_info[c].height_in_blocks;
+            if (std::uint64_t{m_bytes.size()} * 8 < blocks)
+                throw platform::UserError(unreadablePictureMessage(
+                    m_name, "it is far too short for its " + std::to_string(m_width) + " x " +
+                                std::to_string(m_height) + " pixels"));
+        }
         const J_COLOR_SPACE space = m_session.info.jpeg_color_space;
         m_cmyk = space == JCS_CMYK || space == JCS_YCCK;
     }

@@ -28,8 +28,10 @@ TEST(PictureMaker, OriginalsDeclaringHugeSizesAreRefusedWithinBoundedMemory)
     const Case cases[] = {
         {test::progressiveJpegDeclaring(30000, 30000, false), PictureFormat::Jpeg,
          "The picture x is too large to process (30000 x 30000 pixels; at most 128 megapixels)."},
+        {test::progressiveJpegDeclaring(11000, 11000, false), PictureFormat::Jpeg,
+         "The picture x cannot be read: it is far too short for its 11000 x 11000 pixels."},
         {test::progressiveJpegDeclaring(11000, 11000, true), PictureFormat::Jpeg,
-         "The picture x is too large to process (11000 x 11000 pixels; decoding it would take more than 512 MiB)."},
+         "The picture x cannot be read: it is far too short for its 11000 x 11000 pixels."},
         {test::gifDeclaring(18900, 18900, 0, 0, 18900, 18900), PictureFormat::Gif,
          "The picture x is too large to process (18900 x 18900 pixels; at most 128 megapixels)."},
         {test::bmpFile({40, 18000, 18000, 24, 0, 0, {}, "", "1234"}), PictureFormat::Bmp,
