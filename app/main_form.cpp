@@ -164,6 +164,13 @@ TMainForm::TMainForm(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m
     m_progressBar->setTextVisible(false);
     status->addWidget(m_hint);
     status->addWidget(m_progressBar, 1);
+    // What the last build warned of stays in view: a permanent part of the
+    // bar, which menu hints passing over it do not replace.
+    m_buildWarnings = new QLabel(status);
+    m_buildWarnings->setObjectName("lblBuildWarnings");
+    m_buildWarnings->setMaximumWidth(420);
+    m_buildWarnings->hide();
+    status->addPermanentWidget(m_buildWarnings);
     setStatusBar(status);
     m_progress = std::make_unique<StatusProgress>(m_hint, m_progressBar);
 

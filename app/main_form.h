@@ -101,6 +101,7 @@ private:
     void buildOnTree(const std::function<void(pictavo::model::Outline&)>& build);
     bool saveAll(const QString& fileName);
     void showBuildWarnings();
+    void clearBuildWarnings();
     void startEmptyTree();
     void addOutlineNodes(const pictavo::model::Outline& outline);
     pictavo::model::Outline outlineFromTree() const;
@@ -134,6 +135,7 @@ private:
     QTabWidget* m_pages = nullptr;
     QLabel* m_hint = nullptr;
     QProgressBar* m_progressBar = nullptr;
+    QLabel* m_buildWarnings = nullptr;
     QMenu* m_recentMenu = nullptr;
     QAction* m_save = nullptr;
     QMenu* m_popup = nullptr;

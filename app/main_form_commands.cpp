@@ -151,20 +151,33 @@ bool TMainForm::saveAll(const QString& fileName)
 }
 
 // What the last build had to say (originals not found, damaged pictures)
-// stays on the status bar until the next message.
+// stays on the status bar until the next build, New or Open; every warning
+// is in its tooltip.
 void TMainForm::showBuildWarnings()
 {
     const std::vector<std::string> warnings = m_progress->takeWarnings();
-    if (warnings.empty())
+    if (warnings.empty()) {
+        clearBuildWarnings();
         return;
-    QString text = QString::fromStdString(warnings.front());
-    if (warnings.size() > 1)
-        text += tr(" (and %n more)", nullptr, int(warnings.size() - 1));
+    }
+    const QString more = warnings.size() > 1 ? tr(" (and %n more)", nullptr, int(warnings.size() - 1)) : QString();
+    const QFontMetrics metrics = m_buildWarnings->fontMetrics();
+    const QString first = metrics.elidedText(tr("Warning: ") + QString::fromStdString(warnings.front()),
+                                             Qt::ElideMiddle,
+                                             m_buildWarnings->maximumWidth() - metrics.horizontalAdvance(more));
     QStringList all;
     for (const std::string& warning : warnings)
         all << QString::fromStdString(warning);
-    statusBar()->setToolTip(all.join('\n'));
-    statusBar()->showMessage(tr("Warning: ") + text);
+    m_buildWarnings->setText(first + more);
+    m_buildWarnings->setToolTip(all.join('\n'));
+    m_buildWarnings->show();
+}
+
+void TMainForm::clearBuildWarnings()
+{
+    m_buildWarnings->clear();
+    m_buildWarnings->setToolTip(QString());
+    m_buildWarnings->hide();
 }
 
 void TMainForm::New1Click()
@@ -172,6 +185,7 @@ void TMainForm::New1Click()
     if (!savePrompt())
         return;
     publish::ClearPreviewFolder(m_agent);
+    clearBuildWarnings();
     m_currentItemNode = nullptr;
     m_projectFileName.clear();
     startEmptyTree();
@@ -211,6 +225,7 @@ bool TMainForm::loadProject(const QString& fileName)
         m_dialogs.showError(tr("Error"), fromView(model::NotPictavoFileMessage));
         return false;
     }
+    clearBuildWarnings();
     m_treeRebuilding = true;
     startEmptyTree();
     m_treeRebuilding = true;
