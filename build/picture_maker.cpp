@@ -29,7 +29,7 @@ PictureFormat pictureFormatOf(const std::filesystem::path& original)
         return PictureFormat::Gif;
     if (lower == "bmp")
         return PictureFormat::Bmp;
-    throw platform::UserError("Unknown picture file extension (." + extension + ")");
+    throw platform::UserError("Unknown picture file extension (." + extension + "): " + platform::quoted(original));
 }
 
 const char* extensionOf(PictureFormat format)

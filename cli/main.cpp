@@ -276,6 +276,8 @@ int previewCommand(const std::vector<std::string>& args)
         // The page is printed to be looked at after this run has ended.
         platform::KeepRunFolder();
         std::cout << page.string() << "\n";
+        std::cerr << "pictavo-cli: a browser lets the page read its configuration only over HTTP: "
+                     "'pictavo-cli preview PROJECT --serve' serves it\n";
         return 0;
     }
     platform::PreviewServer server(page.parent_path());

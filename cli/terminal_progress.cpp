@@ -1,5 +1,6 @@
 #include "cli/terminal_progress.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -56,7 +57,7 @@ void TerminalProgress::draw()
         m_drawn = false;
         return;
     }
-    const int percent = m_maximum > 0 ? 100 * m_position / m_maximum : 0;
+    const int percent = m_maximum > 0 ? std::min(100, 100 * m_position / m_maximum) : 0;
     std::fprintf(stderr, "\r\033[K%s %3d%%", m_hint.c_str(), percent);
     std::fflush(stderr);
     m_drawn = true;

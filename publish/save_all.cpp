@@ -100,12 +100,12 @@ void refuseToOverwriteOriginals(const model::TAppletAgent& agent, const std::fil
     }
 }
 
-std::string listed(const std::vector<std::string>& names)
+std::string listed(const std::vector<std::string>& names, const char* separator = ", ")
 {
     constexpr std::size_t shown = 4;
     std::string text;
     for (std::size_t i = 0; i < names.size() && i < shown; ++i)
-        text += (i ? ", " : "") + names[i];
+        text += (i ? separator : "") + names[i];
     if (names.size() > shown)
         text += " and " + std::to_string(names.size() - shown) + " more";
     return text;
@@ -147,6 +147,24 @@ void refuseToReplaceOtherGalleries(const std::filesystem::path& folder, const st
             throw SharedFolderError("The folder " + platform::quoted(folder) + " also holds the gallery \"" + name +
                                     "\", whose files this publish would replace (" + listed(shared) +
                                     "). Give each gallery its own folder.");
+    }
+}
+
+// An item whose original was not found keeps the names of its last pictures;
+// where the folder does not hold them (a publish into another folder), the
+// gallery shows nothing for it, and the user is told.
+void warnOfPicturesLeftOut(const model::TAppletAgent& agent, const std::filesystem::path& folder,
+                           const std::set<std::string>& staged, model::ProgressReporter& progress)
+{
+    for (std::size_t n = 0; n < agent.Items.size(); ++n) {
+        std::vector<std::string> absent;
+        for (const std::string* name : {&agent.Items[n].ThumbImageName, &agent.Items[n].LargeImageName})
+            if (!name->empty() && !staged.count(*name) && !platform::fileExists(folder / *name))
+                absent.push_back(*name);
+        if (!absent.empty())
+            progress.warning("item " + std::to_string(n) + ": " + listed(absent, " and ") + " of its last build " +
+                             (absent.size() > 1 ? "are" : "is") + " not in " + platform::quoted(folder) +
+                             ": the gallery shows no picture for it");
     }
 }
 
@@ -216,6 +234,7 @@ void SaveAllRequiredFiles(model::TAppletAgent& agent, model::Outline& outline, c
         if (file.Generated)
             copyStaged(file.FileName);
     progress.advance(50);
+    warnOfPicturesLeftOut(agent, folder, staged, progress);
 
     std::vector<std::string> missing;
     for (const std::string& name : published)

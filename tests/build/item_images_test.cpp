@@ -183,7 +183,7 @@ TEST_F(ItemImages, TheFirstFailureStopsTheBuildWithItsMessage)
 
     addItem((originals / "b.png").string());
     EXPECT_EQ(test::userErrorOf([&] { ProcessItemImages(agent, outline, progress); }),
-              "Unknown picture file extension (.png)");
+              "Unknown picture file extension (.png): \"" + (originals / "b.png").string() + "\"");
     EXPECT_EQ(agent.Items[0].ThumbImageName, "p0_t.bmp");  // made before the failure, and kept
     EXPECT_EQ(agent.Items[0].LargeImageName, "");
 

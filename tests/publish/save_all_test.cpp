@@ -73,6 +73,18 @@ TEST_F(Publish, OnlyThePicturesOfThisBuildArePublished)
     EXPECT_THAT(test::folderListing(site.path()),
                 ElementsAre("expressinstall.swf", "g.html", "g.tvgallery1", "g_readme.txt", "gallery1config.xml",
                             "imagegallery.swf", "p0_l.bmp", "p0_t.bmp", "swfobject.js"));
+    EXPECT_THAT(progress.warnings,
+                ElementsAre("item 1: original picture not found: " + (originals / "b.bmp").string(),
+                            "item 1: p1_t.bmp and p1_l.bmp of its last build are not in \"" + site.path().string() +
+                                "\": the gallery shows no picture for it"));
+
+    // Published again into the same folder, the item's pictures of its last
+    // build are there.
+    test::writeBytes(originals / "b.bmp", build::encodeBmp(test::coordinatePicture(40, 30)));
+    ASSERT_EQ(save(), "<no error>");
+    std::filesystem::remove(originals / "b.bmp");
+    progress.warnings.clear();
+    ASSERT_EQ(save(), "<no error>");
     EXPECT_THAT(progress.warnings, ElementsAre("item 1: original picture not found: " + (originals / "b.bmp").string()));
 }
 
