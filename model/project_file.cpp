@@ -84,7 +84,8 @@ std::vector<std::string_view> ExtractFields(std::string_view line, int count, st
 
 void TAppletAgent::SaveProjectFile(const std::filesystem::path& path, ProgressReporter& progress) const
 {
-    platform::FileWriter file(path);
+    // The user's own file: saved through a link, which stays.
+    platform::FileWriter file(path, platform::Durability::Synced, platform::Links::Follow);
     ProgressScope scope(progress, "Saving Data ... ...");
     progress.setMaximum(itemLineFieldCount * itemCount() + 15);
 

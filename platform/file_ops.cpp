@@ -41,7 +41,7 @@ void copyFile(const std::filesystem::path& from, const std::filesystem::path& to
 {
     const std::string content = readWholeFile(from);
     struct stat info {};
-    if (!holdsNul(to) && ::stat(to.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+    if (!holdsNul(to) && ::lstat(to.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
         static_cast<std::uint64_t>(info.st_size) == content.size()) {
         try {
             if (readWholeFile(to) == content)

@@ -113,11 +113,26 @@ std::filesystem::path followLinks(const std::filesystem::path& target)
     throwIoError(ELOOP, target);
 }
 
+thread_local FolderTransaction* currentTransaction = nullptr;
+
 std::string hex(unsigned long value)
 {
     char text[20];
     std::snprintf(text, sizeof text, "%lx", value);
     return text;
+}
+
+// The rename itself is on the disk only once its folder is.
+void syncFolder(const std::filesystem::path& folder, const std::filesystem::path& shown)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    const int error = errno;
+    ::close(fd);
+    if (!synced)
+        throwIoError(error, shown);
 }
 
 }  // namespace
@@ -127,14 +142,16 @@ std::string temporaryNamePrefix(const std::filesystem::path& target)
     return "." + target.filename().string().substr(0, shownNameBytes) + std::string(temporaryMarker);
 }
 
-FileWriter::FileWriter(std::filesystem::path target, Durability durability)
+FileWriter::FileWriter(std::filesystem::path target, Durability durability, Links links)
     : m_target(std::move(target)), m_durability(durability)
 {
     if (m_target.filename().empty() || holdsNul(m_target))
         fail(EILSEQ);
-    m_file = followLinks(m_target);
+    m_file = links == Links::Follow ? followLinks(m_target) : m_target;
+    // A link that is not followed is replaced: nothing of what it points at
+    // is looked at or kept.
     struct stat existing {};
-    const bool exists = ::stat(m_file.c_str(), &existing) == 0;
+    const bool exists = ::lstat(m_file.c_str(), &existing) == 0 && !S_ISLNK(existing.st_mode);
     if (exists) {
         if (S_ISDIR(existing.st_mode))
             fail(EISDIR);
@@ -224,7 +241,8 @@ void FileWriter::flushBuffer()
     m_buffer.clear();
 }
 
-void FileWriter::commit()
+// Everything but the rename: the data written, flushed and closed.
+void FileWriter::finish()
 {
     flushBuffer();
     if (m_durability == Durability::Synced && ::fdatasync(m_fd) != 0 && errno != EINVAL)
@@ -235,23 +253,29 @@ void FileWriter::commit()
         fail(errno);
     if (m_fault && m_fault->atClose)
         fail(m_fault->error);
+}
+
+void FileWriter::commit()
+{
+    finish();
+    FolderTransaction* transaction = currentTransaction;
+    if (transaction && transaction->holds(folderOf(m_file))) {
+        transaction->m_pending.push_back({m_temp, m_file, m_target});
+        transaction->m_synced = transaction->m_synced || m_durability == Durability::Synced;
+        m_committed = true;
+        if (m_lockFd >= 0)
+            ::close(m_lockFd);
+        m_lockFd = -1;
+        return;
+    }
     if (::rename(m_temp.c_str(), m_file.c_str()) != 0)
         fail(errno);
     m_committed = true;
     if (m_lockFd >= 0)
         ::close(m_lockFd);
     m_lockFd = -1;
-    if (m_durability == Durability::Synced) {
-        // The rename itself is on the disk only once its folder is.
-        const int folder = ::open(folderOf(m_file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folder >= 0) {
-            const bool synced = ::fsync(folder) == 0 || errno == EINVAL;
-            const int error = errno;
-            ::close(folder);
-            if (!synced)
-                fail(error);
-        }
-    }
+    if (m_durability == Durability::Synced)
+        syncFolder(folderOf(m_file), m_target);
 }
 
 void FileWriter::discard() noexcept
@@ -266,11 +290,62 @@ void FileWriter::discard() noexcept
     m_lockFd = -1;
 }
 
-void writeWholeFile(const std::filesystem::path& target, std::string_view bytes, Durability durability)
+void writeWholeFile(const std::filesystem::path& target, std::string_view bytes, Durability durability, Links links)
 {
-    FileWriter writer(target, durability);
+    FileWriter writer(target, durability, links);
     writer.write(bytes);
     writer.commit();
 }
+
+FolderTransaction::FolderTransaction(const std::filesystem::path& folder) : m_outer(currentTransaction)
+{
+    struct stat info {};
+    if (!holdsNul(folder) && ::stat(folder.c_str(), &info) == 0) {
+        m_device = info.st_dev;
+        m_inode = info.st_ino;
+        m_known = true;
+    }
+    currentTransaction = this;
+}
+
+FolderTransaction::~FolderTransaction()
+{
+    currentTransaction = m_outer;
+    for (const Pending& pending : m_pending)
+        if (!pending.temp.empty())
+            ::unlink(pending.temp.c_str());
+}
+
+bool FolderTransaction::holds(const std::filesystem::path& folder) const
+{
+    struct stat info {};
+    return m_known && ::stat(folder.c_str(), &info) == 0 && info.st_dev == m_device && info.st_ino == m_inode;
+}
+
+void FolderTransaction::commit()
+{
+    for (Pending& pending : m_pending) {
+        if (::rename(pending.temp.c_str(), pending.file.c_str()) != 0)
+            throwIoError(errno, pending.shown);
+        pending.temp.clear();
+    }
+    if (m_synced && !m_pending.empty())
+        syncFolder(folderOf(m_pending.front().file), m_pending.front().shown);
+    m_pending.clear();
+}
+
+FolderLock::FolderLock(const std::filesystem::path& folder, const std::function<void()>& onWait)
+{
+    m_fd = holdsNul(folder) ? -1 : ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd < 0)
+        throwIoError(holdsNul(folder) ? EILSEQ : errno, folder);
+    // A file system without locks lets the publish go on unguarded.
+    while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        onWait();
+        ::usleep(50 * 1000);
+    }
+}
+
+FolderLock::~FolderLock() { ::close(m_fd); }
 
 }  // namespace pictavo::platform

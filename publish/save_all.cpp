@@ -7,6 +7,7 @@
 #include "model/value_encodings.h"
 #include "platform/ascii.h"
 #include "platform/file_ops.h"
+#include "platform/file_writer.h"
 #include "platform/folders.h"
 #include "publish/readme.h"
 
@@ -196,6 +197,12 @@ void SaveAllRequiredFiles(model::TAppletAgent& agent, model::Outline& outline, c
     const std::string base = BaseName(chosenName);
 
     model::checkGalleryName(agent.AppletData.pScriptName);
+    // Two publishes into one folder take turns, so that each sees what the
+    // other left and neither mixes its files with the other's.
+    const platform::FolderLock folderLock(folder, [&] {
+        progress.setHint("Waiting for another publish into this folder ...");
+        progress.waiting();
+    });
     std::vector<std::string> outputs = galleryFiles(agent, base);
     const std::vector<std::string> pictures = plannedPictures(agent);
     outputs.insert(outputs.end(), pictures.begin(), pictures.end());
@@ -204,6 +211,9 @@ void SaveAllRequiredFiles(model::TAppletAgent& agent, model::Outline& outline, c
     if (others == OtherGalleries::Refuse)
         refuseToReplaceOtherGalleries(folder, base, outputs);
 
+    // Every file of the gallery takes its place at the end, together: a
+    // publish that fails leaves the gallery as it was.
+    platform::FolderTransaction transaction(folder);
     const std::size_t stagedBefore = agent.WorkingFiles.size();
     build::BuildGallery(agent, outline, folder / (base + ".html"), progress);
     // Only what this build staged is published: a picture of an earlier
@@ -233,6 +243,7 @@ void SaveAllRequiredFiles(model::TAppletAgent& agent, model::Outline& outline, c
     for (const model::TLinkedFileInfo& file : agent.LinkedFiles)
         if (file.Generated)
             copyStaged(file.FileName);
+    transaction.commit();
     progress.advance(50);
     warnOfPicturesLeftOut(agent, folder, staged, progress);
 

@@ -516,5 +516,41 @@ TEST_F(Cli, AnotherProjectsGalleryIsReplacedOnlyWithForce)
     EXPECT_TRUE(std::filesystem::exists(site / "p1_t.gif"));
 }
 
+// Publishes into one folder take turns: of two new projects started there at
+// once, the second finds the first and refuses; two saves of one project
+// leave one of them whole.
+TEST_F(Cli, PublishesIntoOneFolderTakeTurns)
+{
+    for (int round = 0; round < 4; ++round) {
+        const std::filesystem::path folder = site / ("round" + std::to_string(round));
+        std::filesystem::create_directories(folder);
+        auto first = std::async(std::launch::async, [&] {
+            return cli({"new", (folder / "a.tvgallery1").string(), (originals / "a.jpg").string(),
+                        (originals / "d.bmp").string()});
+        });
+        auto second = std::async(std::launch::async, [&] {
+            return cli({"new", (folder / "b.tvgallery1").string(), (originals / "d.bmp").string(),
+                        (originals / "a.jpg").string()});
+        });
+        const int done = (first.get().exitCode == 0) + (second.get().exitCode == 0);
+        EXPECT_EQ(done, 1) << folder;
+    }
+
+    const std::string project = (site / "round0" / "one.tvgallery1").string();
+    std::filesystem::remove_all(site / "round0");
+    ASSERT_EQ(cli({"new", project, (originals / "a.jpg").string()}).exitCode, 0);
+    for (int round = 0; round < 4; ++round) {
+        auto narrow = std::async(std::launch::async, [&] { return cli({"set", project, "largeImageWidth=400"}); });
+        auto wide = std::async(std::launch::async, [&] { return cli({"set", project, "largeImageWidth=900"}); });
+        EXPECT_EQ(narrow.get().exitCode, 0);
+        EXPECT_EQ(wide.get().exitCode, 0);
+        const std::string width = reload(project).AppletData.largeImageWidth;
+        EXPECT_THAT(test::readBytes(site / "round0" / "gallery1config.xml"),
+                    HasSubstr("<item param=\"largeImageWidth\" value=\"" + width + "\"/>"));
+        EXPECT_THAT(test::readBytes(site / "round0" / "one.html"), HasSubstr("width: \"" + width + "\""));
+        EXPECT_EQ(test::decodeFile(site / "round0" / "p0_l.jpg").width, std::stoi(width));
+    }
+}
+
 }  // namespace
 }  // namespace pictavo

@@ -115,12 +115,50 @@ TEST(FileWriter, ASaveKeepsTheLinkThePermissionsAndTheOwnerOfTheFile)
     std::filesystem::permissions(elsewhere / "real.txt", std::filesystem::perms(0640));
     std::filesystem::create_symlink(elsewhere / "real.txt", dir / "via-link.txt");
     std::filesystem::create_symlink("via-link.txt", dir / "chain.txt");
-    writeWholeFile(dir / "chain.txt", "new");
+    writeWholeFile(dir / "chain.txt", "new", Durability::Synced, Links::Follow);
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "chain.txt"));
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "via-link.txt"));
     EXPECT_EQ(test::readBytes(elsewhere / "real.txt"), "new");
     EXPECT_EQ(std::filesystem::status(elsewhere / "real.txt").permissions(), std::filesystem::perms(0640));
     EXPECT_EQ(test::folderListing(elsewhere.path()), std::vector<std::string>{"real.txt"});
+}
+
+TEST(FileWriter, AnOutputReplacesALinkAndNeverWritesWhereItPoints)
+{
+    TempDir dir;
+    TempDir elsewhere;
+    test::writeBytes(elsewhere / "thesis.jpg", "the user's own");
+    std::filesystem::create_symlink(elsewhere / "thesis.jpg", dir / "p0_t.jpg");
+    writeWholeFile(dir / "p0_t.jpg", "thumbnail", Durability::Unsynced);
+    EXPECT_FALSE(std::filesystem::is_symlink(dir / "p0_t.jpg"));
+    EXPECT_EQ(test::readBytes(dir / "p0_t.jpg"), "thumbnail");
+    EXPECT_EQ(test::readBytes(elsewhere / "thesis.jpg"), "the user's own");
+}
+
+TEST(FolderTransaction, FilesTakeTheirPlaceTogetherOrNotAtAll)
+{
+    TempDir dir;
+    TempDir other;
+    test::writeBytes(dir / "a.txt", "old a");
+    {
+        FolderTransaction transaction(dir.path());
+        writeWholeFile(dir / "a.txt", "new a");
+        writeWholeFile(dir / "b.txt", "new b");
+        writeWholeFile(other / "c.txt", "elsewhere at once");
+        EXPECT_EQ(test::readBytes(dir / "a.txt"), "old a");
+        EXPECT_EQ(test::readBytes(other / "c.txt"), "elsewhere at once");
+        // Given up: nothing changes, and no temporary file stays.
+    }
+    EXPECT_EQ(test::folderListing(dir.path()), std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(test::readBytes(dir / "a.txt"), "old a");
+    {
+        FolderTransaction transaction(dir.path());
+        writeWholeFile(dir / "a.txt", "new a");
+        writeWholeFile(dir / "b.txt", "new b");
+        transaction.commit();
+    }
+    EXPECT_EQ(test::folderListing(dir.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(test::readBytes(dir / "a.txt"), "new a");
 }
 
 TEST(FileWriter, AWriteProtectedFileIsRefusedAndStays)

@@ -9,7 +9,9 @@
 #include "support/user_folders.h"
 
 #include <cerrno>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace pictavo::publish {
 namespace {
@@ -86,21 +88,28 @@ TEST_F(FailingSave, AFileThatCannotBeWrittenStopsTheSaveAndKeepsThePreviousProje
     }
 }
 
-TEST_F(FailingSave, AReadmeThatCannotBeWrittenLeavesTheNewProjectFileWhole)
+// A save that fails part-way leaves the whole published gallery as
+// the previous save left it, not half the new one.
+TEST_F(FailingSave, AFailurePartWayLeavesThePreviousGalleryWhole)
 {
+    ASSERT_EQ(save(), "<no error>");
+    std::map<std::string, std::string> before;
+    for (const std::string& name : test::folderListing(site.path()))
+        before[name] = test::readBytes(site / name);
+
+    agent.AppletData.pScriptName = "Renamed";
+    agent.AppletData.largeImageWidth = "300";
     platform::setWriteFault(platform::WriteFault{"g_readme.txt", false, ENOSPC});
     EXPECT_EQ(save(), "Disk full: \"" + (site / "g_readme.txt").string() + "\"");
-    model::TAppletAgent reloaded;
-    model::Outline reloadedOutline;
-    model::NullProgress quiet;
-    ASSERT_EQ(reloaded.LoadProjectFile(site / "g.tvgallery1", reloadedOutline, quiet), model::LoadOutcome::Loaded);
-    EXPECT_EQ(reloaded.Items[0].ToolTip, "new title");
-    EXPECT_FALSE(std::filesystem::exists(site / "g_readme.txt"));
-    EXPECT_FALSE(temporaryFilesLeft());
+    std::map<std::string, std::string> after;
+    for (const std::string& name : test::folderListing(site.path()))
+        after[name] = test::readBytes(site / name);
+    EXPECT_EQ(after, before);
 
     platform::setWriteFault(std::nullopt);
     EXPECT_EQ(save(), "<no error>");
-    EXPECT_TRUE(std::filesystem::exists(site / "g_readme.txt"));
+    EXPECT_THAT(test::readBytes(site / "g.html"), testing::HasSubstr("Renamedconfig.xml"));
+    EXPECT_TRUE(std::filesystem::exists(site / "Renamedconfig.xml"));
 }
 
 }  // namespace
