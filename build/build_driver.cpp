@@ -27,13 +27,14 @@ bool matchesAt(std::string_view text, std::size_t at, std::string_view part)
 }
 
 // An item whose original is missing keeps the picture names it was saved
-// with; a name this program would not have given (a path, say) is dropped,
-// so that it never reaches the configuration, the page or a copy.
+// with; a name this program would not have given that item (a path, say, or
+// the name of another item's picture) is dropped, so that it never reaches
+// the configuration, the page or a copy.
 void forgetForeignPictureNames(model::TAppletAgent& agent)
 {
-    for (model::TItemData& item : agent.Items)
-        for (std::string* name : {&item.ThumbImageName, &item.LargeImageName})
-            if (!model::isPictureName(*name))
+    for (std::size_t n = 0; n < agent.Items.size(); ++n)
+        for (std::string* name : {&agent.Items[n].ThumbImageName, &agent.Items[n].LargeImageName})
+            if (!model::isPictureNameOf(*name, n))
                 name->clear();
 }
 

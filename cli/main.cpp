@@ -21,6 +21,7 @@
 #include <iostream>
 #include <stdexcept>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -142,12 +143,17 @@ int newCommand(const std::vector<std::string>& args)
         p.agent.InsertItem(static_cast<int>(p.agent.Items.size()), item);
         p.outline.appendNode(1, model::fileNamePart(item.OriginalImagePath));
     }
-    const std::filesystem::path existing =
-        std::filesystem::absolute(projectFile).parent_path() / (publish::BaseName(projectFile.filename().string()) +
-                                                                ".tvgallery1");
-    if (!force && std::filesystem::symlink_status(existing).type() != std::filesystem::file_type::not_found)
-        throw UserError("The project " + platform::quoted(existing) +
-                        " exists already; new does not replace it (--force replaces it).");
+    // A new project writes over nothing that is there: its project file, or
+    // a page or readme of the same name.
+    const std::filesystem::path folder = std::filesystem::absolute(projectFile).parent_path();
+    const std::string base = publish::BaseName(projectFile.filename().string());
+    for (const std::string& name : {base + ".tvgallery1", base + ".html", base + "_readme.txt"}) {
+        std::error_code error;
+        const auto type = std::filesystem::symlink_status(folder / name, error).type();
+        if (!force && type != std::filesystem::file_type::not_found && !base.empty())
+            throw UserError("The file " + platform::quoted(folder / name) +
+                            " exists already; new does not replace it (--force replaces it).");
+    }
     TerminalProgress progress;
     return save(p, projectFile, force, progress);
 }
@@ -230,17 +236,21 @@ int showCommand(const std::vector<std::string>& args)
     model::NullProgress progress;
     Project p;
     load(p, args[0], progress);
+    // Project text reaches a terminal without its control characters; piped
+    // elsewhere it stays as the file holds it.
+    const bool terminal = ::isatty(STDOUT_FILENO) == 1;
+    const auto shown = [terminal](const std::string& text) { return terminal ? cli::terminalSafe(text) : text; };
     for (int f = 1; f <= model::TAppletData::FieldCount; ++f)
-        std::cout << model::TAppletData::fieldName(f) << " = " << p.agent.AppletData.field(f) << "\n";
+        std::cout << model::TAppletData::fieldName(f) << " = " << shown(p.agent.AppletData.field(f)) << "\n";
     std::cout << "items: " << p.agent.Items.size() << "\n";
     for (std::size_t n = 0; n < p.agent.Items.size(); ++n) {
         const int node = static_cast<int>(n) + 1;
         // The level as a number rather than as indentation, so that the output
         // grows with the number of items, not with the square of the depth.
-        std::cout << "item " << n << " (level " << p.outline.depth(node) - 1 << "): " << p.outline.caption(node)
+        std::cout << "item " << n << " (level " << p.outline.depth(node) - 1 << "): " << shown(p.outline.caption(node))
                   << "\n";
         for (int f = 1; f <= model::TItemData::FieldCount; ++f)
-            std::cout << "  " << model::TItemData::fieldName(f) << " = " << p.agent.Items[n].field(f) << "\n";
+            std::cout << "  " << model::TItemData::fieldName(f) << " = " << shown(p.agent.Items[n].field(f)) << "\n";
     }
     return 0;
 }
@@ -260,14 +270,6 @@ int previewCommand(const std::vector<std::string>& args)
     if (project.empty())
         throw UsageError("preview needs a project file");
 
-    // Interruptions are awaited below, not delivered to whichever thread runs.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    if (serve)
-        pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-
     TerminalProgress progress;
     Project p;
     load(p, project, progress);
@@ -280,6 +282,14 @@ int previewCommand(const std::vector<std::string>& args)
                      "'pictavo-cli preview PROJECT --serve' serves it\n";
         return 0;
     }
+    // While serving, an interruption is awaited below rather than delivered
+    // to whichever thread runs; during the build it ends the run at once,
+    // and the next start removes what the run left.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     platform::PreviewServer server(page.parent_path());
     std::cout << server.address(page.filename().string()) << std::endl;
     std::cerr << "pictavo-cli: serving the preview until interrupted (Ctrl+C)\n";
@@ -322,13 +332,13 @@ int main(int argc, char** argv)
     try {
         return run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& e) {
-        std::cerr << "pictavo-cli: " << e.what() << "\nTry 'pictavo-cli --help'.\n";
+        std::cerr << "pictavo-cli: " << cli::terminalSafe(e.what()) << "\nTry 'pictavo-cli --help'.\n";
         return 2;
     } catch (const UserError& e) {
-        std::cerr << "pictavo-cli: " << e.what() << "\n";
+        std::cerr << "pictavo-cli: " << cli::terminalSafe(e.what()) << "\n";
         return 1;
     } catch (const std::exception& e) {
-        std::cerr << "pictavo-cli: " << e.what() << "\n";
+        std::cerr << "pictavo-cli: " << cli::terminalSafe(e.what()) << "\n";
         return 1;
     }
 }

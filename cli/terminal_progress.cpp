@@ -6,6 +6,23 @@
 
 namespace pictavo::cli {
 
+std::string terminalSafe(std::string_view text)
+{
+    std::string safe;
+    safe.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            safe += escaped;
+        } else {
+            safe += c;
+        }
+    }
+    return safe;
+}
+
 TerminalProgress::TerminalProgress() : m_terminal(::isatty(STDERR_FILENO) == 1) {}
 
 TerminalProgress::~TerminalProgress()
@@ -42,7 +59,7 @@ void TerminalProgress::warning(const std::string& text)
 {
     if (m_drawn)
         std::fputs("\r\033[K", stderr);
-    std::fprintf(stderr, "pictavo-cli: warning: %s\n", text.c_str());
+    std::fprintf(stderr, "pictavo-cli: warning: %s\n", terminalSafe(text).c_str());
     m_drawn = false;
     draw();
 }

@@ -3,8 +3,14 @@
 #include "model/progress.h"
 
 #include <string>
+#include <string_view>
 
 namespace pictavo::cli {
+
+// Text from a project or a file name as it may go to a terminal: control
+// characters (an escape sequence would act on the terminal) are written as
+// \xNN; everything else, UTF-8 included, stays.
+std::string terminalSafe(std::string_view text);
 
 // Shows the hint and a percentage on one line of standard error, and only
 // when standard error is a terminal.

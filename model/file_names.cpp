@@ -70,6 +70,12 @@ bool isPictureName(std::string_view name)
     return false;
 }
 
+bool isPictureNameOf(std::string_view name, std::size_t item)
+{
+    const std::string number = "p" + std::to_string(item) + "_";
+    return isPictureName(name) && name.substr(0, number.size()) == number;
+}
+
 std::string storedPicturePath(std::string_view path)
 {
     if (path.find_first_of("\r\n") != std::string_view::npos ||

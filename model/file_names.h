@@ -23,9 +23,12 @@ std::string galleryNameFault(std::string_view galleryName);
 void checkGalleryName(std::string_view galleryName);
 
 // Whether the name is one this program gives a picture: "p", the item's
-// number, "_t" or "_l", and ".jpg", ".gif" or ".bmp". Picture names read from
-// a project file are used only when they are.
+// number, "_t" or "_l", and ".jpg", ".gif" or ".bmp".
 bool isPictureName(std::string_view name);
+// The same, for the item at that position: a picture name read from a
+// project file is used only when it is the item's own, since a name of
+// another position may be another item's picture.
+bool isPictureNameOf(std::string_view name, std::size_t item);
 
 // A picture path as a project stores it: absolute, so that the project
 // finds it from any working folder. A path that the project file could not

@@ -163,7 +163,13 @@ LoadOutcome TAppletAgent::LoadProjectFile(const std::filesystem::path& path, Out
     const auto pathIndex = static_cast<std::size_t>(TItemData::fieldPosition("OriginalImagePath") - 1);
     Outline rebuilt;
     forEachItemLine([&](const std::vector<std::string_view>& fields) {
-        appendItemNode(rebuilt, fields[levelIndex], fields[pathIndex]);
+        try {
+            appendItemNode(rebuilt, fields[levelIndex], fields[pathIndex]);
+        } catch (const platform::UserError& e) {
+            // The conversion error says what; this says where.
+            throw platform::UserError(std::string(e.what()) + " (the level of item " +
+                                      std::to_string(rebuilt.itemCount()) + " in " + platform::quoted(path) + ")");
+        }
     });
     TItemArray items;
     items.reserve(static_cast<std::size_t>(rebuilt.itemCount()));

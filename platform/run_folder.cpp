@@ -123,7 +123,7 @@ std::unique_ptr<Run> beginRun(const std::filesystem::path& data, std::string_vie
 
 }  // namespace
 
-void removeEndedRuns(const std::filesystem::path& runsFolder)
+void removeEndedRuns(const std::filesystem::path& runsFolder, KeptRuns keptRuns)
 {
     DIR* listing = ::opendir(runsFolder.c_str());
     if (!listing)
@@ -141,7 +141,7 @@ void removeEndedRuns(const std::filesystem::path& runsFolder)
         bool ended = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &info) == 0;
         if (ended && name.rfind(NewPrefix, 0) == 0)
             ended = olderThan(info, abandonedSeconds);
-        if (ended && ::stat((folder / KeptMarker).c_str(), &kept) == 0)
+        if (ended && keptRuns == KeptRuns::StayADay && ::stat((folder / KeptMarker).c_str(), &kept) == 0)
             ended = olderThan(kept, keptSeconds);
         if (ended)
             removeTree(folder);
@@ -162,6 +162,13 @@ std::filesystem::path runFolderFor(const std::filesystem::path& dataFolder, std:
     return folder;
 }
 
-void KeepRunFolder() { writeWholeFile(GetRunFolder() / KeptMarker, "", Durability::Unsynced); }
+// Only the newest kept preview stays: each is a whole gallery's worth of
+// pictures, and a later one stands in for those before it.
+void KeepRunFolder()
+{
+    const std::filesystem::path folder = GetRunFolder();
+    removeEndedRuns(folder.parent_path().parent_path(), KeptRuns::Go);
+    writeWholeFile(folder / KeptMarker, "", Durability::Unsynced);
+}
 
 }  // namespace pictavo::platform

@@ -11,7 +11,9 @@ namespace pictavo::platform {
 std::filesystem::path runFolderFor(const std::filesystem::path& dataFolder, std::string_view failureMessage);
 
 // Removes the run folders below runsFolder whose runs have ended: unlocked,
-// and for a kept one, older than a day.
-void removeEndedRuns(const std::filesystem::path& runsFolder);
+// and for a kept one, older than a day (or any kept one, when a newer
+// preview is kept in its place).
+enum class KeptRuns { StayADay, Go };
+void removeEndedRuns(const std::filesystem::path& runsFolder, KeptRuns kept = KeptRuns::StayADay);
 
 }  // namespace pictavo::platform

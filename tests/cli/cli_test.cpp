@@ -386,9 +386,19 @@ TEST_F(Cli, EveryFormAnswersWithItsExitStatus)
     const std::string made = test::readBytes(project);
     const auto again = cli({"new", project, (originals / "c.gif").string()});
     EXPECT_EQ(again.exitCode, 1);
-    EXPECT_EQ(again.err, "pictavo-cli: The project \"" + project + "\" exists already; new does not replace it "
+    EXPECT_EQ(again.err, "pictavo-cli: The file \"" + project + "\" exists already; new does not replace it "
                          "(--force replaces it).\n");
     EXPECT_EQ(test::readBytes(project), made);
+    // Nor a page of the same name that some other tool wrote.
+    test::writeBytes(site / "index.html", "the site's own page");
+    EXPECT_EQ(cli({"new", (site / "index.html").string()}).err,
+              "pictavo-cli: The file \"" + (site / "index.html").string() +
+                  "\" exists already; new does not replace it (--force replaces it).\n");
+    EXPECT_EQ(test::readBytes(site / "index.html"), "the site's own page");
+    // Control characters from a project never reach the terminal as they are.
+    const auto escaped = cli({"new", (site / "sub" / "x.tvgallery1").string(), (originals / "\x1b[2Jgone.bmp").string()});
+    EXPECT_THAT(escaped.err, HasSubstr("\\x1B[2Jgone.bmp"));
+    EXPECT_THAT(escaped.err, testing::Not(HasSubstr("\x1b")));
     EXPECT_EQ(cli({"--help"}).exitCode, 0);
     EXPECT_THAT(cli({"--help"}).out, HasSubstr("pictavo-cli publish PROJECT [--to FOLDER]"));
     EXPECT_EQ(cli({"--version"}).out, "pictavo-cli 1.0\n");

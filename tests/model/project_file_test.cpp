@@ -348,8 +348,11 @@ TEST_F(LoadThatChangesNothing, AnItemLevelThatIsNotAnIntegerFails)
 {
     std::string badLevel = beachLine;
     badLevel.replace(badLevel.find("#$@0#$@"), 7, "#$@x1#$@");
-    EXPECT_EQ(load(fileWithItems(galleryLine, {beachLine, badLevel})), "'x1' is not a valid integer value");
-    EXPECT_EQ(load(fileWithItems(galleryLine, {beachLine, ""})), "'' is not a valid integer value");
+    // The conversion error, and where in which file the value stands.
+    const std::string where = " in \"" + (dir / "p.tvgallery1").string() + "\")";
+    EXPECT_EQ(load(fileWithItems(galleryLine, {beachLine, badLevel})),
+              "'x1' is not a valid integer value (the level of item 1" + where);
+    EXPECT_EQ(load(fileWithItems(galleryLine, {beachLine, ""})), "'' is not a valid integer value (the level of item 1" + where);
 }
 
 TEST_F(LoadThatChangesNothing, AMissingFileIsFileNotFound)
@@ -435,10 +438,12 @@ TEST(HostileProjectFile, ARefusedFileCostsLittleMoreThanItsText)
     const Case cases[] = {
         {"blank lines", blankLines, endsEarly},
         {"blank items, no end", start + blankLines, endsEarly},
-        {"blank items", start + blankLines + "</Item_Parameters>\r\n", "'' is not a valid integer value"},
+        {"blank items", start + blankLines + "</Item_Parameters>\r\n",
+         "'' is not a valid integer value (the level of item 0 in \"" + (dir / "p.tvgallery1").string() + "\")"},
         {"short items, no end", start + shortItems, endsEarly},
         {"short items, then a bad level", start + shortItems + "#$@#$@#$@#$@#$@#$@#$@x#$@\n</Item_Parameters>\r\n",
-         "'x' is not a valid integer value"},
+         "'x' is not a valid integer value (the level of item " + std::to_string(size / shortItem.size() + 1) +
+             " in \"" + (dir / "p.tvgallery1").string() + "\")"},
     };
     for (const Case& c : cases) {
         writeBytes(dir / "p.tvgallery1", c.file);

@@ -134,6 +134,11 @@ TEST(RunFolders, EachRunHasItsOwnAndARunThatDiedIsRemovedByALaterStart)
     removeEndedRuns(user.runsFolder());
     EXPECT_FALSE(std::filesystem::exists(other.folder()));
     EXPECT_TRUE(std::filesystem::exists(mine));
+
+    // A preview kept now takes the place of the one kept before.
+    KeepRunFolder();
+    EXPECT_FALSE(std::filesystem::exists(keptToday));
+    EXPECT_TRUE(std::filesystem::exists(mine / "kept"));
 }
 
 TEST(Folders, DocumentsAndPicturesFollowTheUserDirectories)

@@ -92,16 +92,25 @@ TEST_F(Publish, APictureNameFromTheFileIsUsedOnlyWhenItIsOneThisProgramGives)
 {
     test::writeBytes(site / ".." / "secret.txt", "not for the gallery");
     agent.Items[1].ThumbImageName = "../secret.txt";
-    agent.Items[1].LargeImageName = "p7_l.gif";
+    agent.Items[1].LargeImageName = "p1_l.gif";
     std::filesystem::remove(originals / "b.bmp");
     std::filesystem::create_directories(user.previewFolder());
     test::writeBytes(user.previewFolder() / ".." / ".." / "secret.txt", "not for the gallery either");
     ASSERT_EQ(save(), "<no error>");
     EXPECT_EQ(agent.Items[1].ThumbImageName, "");
-    EXPECT_EQ(agent.Items[1].LargeImageName, "p7_l.gif");
+    EXPECT_EQ(agent.Items[1].LargeImageName, "p1_l.gif");
     EXPECT_THAT(test::readBytes(site / "gallery1config.xml"), testing::Not(HasSubstr("secret")));
     EXPECT_FALSE(std::filesystem::exists(site / "secret.txt"));
     std::filesystem::remove(site / ".." / "secret.txt");
+
+    // Nor does another item's picture stand in for this one's.
+    agent.Items[1].ThumbImageName = "p0_t.bmp";
+    agent.Items[1].LargeImageName = "p0_l.bmp";
+    ASSERT_EQ(save(), "<no error>");
+    EXPECT_EQ(agent.Items[1].ThumbImageName, "");
+    EXPECT_EQ(agent.Items[1].LargeImageName, "");
+    const std::string config = test::readBytes(site / "gallery1config.xml");
+    EXPECT_EQ(config.find("thumbimage=\"p0_t.bmp\""), config.rfind("thumbimage=\"p0_t.bmp\""));
 }
 
 TEST_F(Publish, AStagedPictureThatCannotBeCopiedFailsTheSaveNamingIt)
