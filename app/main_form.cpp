@@ -124,6 +124,7 @@ QLabel* label(QWidget* parent, const QString& text)
 TMainForm::TMainForm(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m_dialogs(dialogs)
 {
     setObjectName("MainForm");
+    m_itemIcon = style()->standardIcon(QStyle::SP_FileIcon);
     buildMenus();
     buildToolBar();
 

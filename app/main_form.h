@@ -3,6 +3,7 @@
 #include "model/applet_agent.h"
 #include "status_progress.h"
 
+#include <QIcon>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
@@ -136,6 +137,8 @@ private:
     QLabel* m_hint = nullptr;
     QProgressBar* m_progressBar = nullptr;
     QLabel* m_buildWarnings = nullptr;
+    // One icon shared by every item node: each made afresh costs memory per item.
+    QIcon m_itemIcon;
     QMenu* m_recentMenu = nullptr;
     QAction* m_save = nullptr;
     QMenu* m_popup = nullptr;

@@ -420,44 +420,56 @@ void TMainForm::startEmptyTree()
     m_tree->setCurrentItem(root);
 }
 
+// Projects nest as deep as their files say: the tree is walked with a stack
+// of its own, never by recursion, and only the first levels are shown open,
+// since the view lays open branches out recursively.
+constexpr int ShownOpenLevels = 64;
+
 void TMainForm::addOutlineNodes(const model::Outline& outline)
 {
     std::vector<QTreeWidgetItem*> nodes{m_tree->topLevelItem(0)};
+    nodes.reserve(static_cast<std::size_t>(outline.nodeCount()));
     for (int node = 1; node < outline.nodeCount(); ++node) {
         auto* item = new QTreeWidgetItem(nodes[static_cast<std::size_t>(outline.parent(node))],
                                          {projectTextToQString(outline.caption(node))});
-        item->setIcon(0, style()->standardIcon(QStyle::SP_FileIcon));
+        item->setIcon(0, m_itemIcon);
+        item->setExpanded(outline.depth(node) < ShownOpenLevels);
         nodes.push_back(item);
     }
-    m_tree->expandAll();
+    m_tree->topLevelItem(0)->setExpanded(true);
+}
+
+// Calls visit(node, depth) for every node below the root in pre-order.
+template <typename Visit>
+static void walkTree(QTreeWidgetItem* root, Visit visit)
+{
+    std::vector<std::pair<QTreeWidgetItem*, int>> stack;
+    for (int i = root->childCount() - 1; i >= 0; --i)
+        stack.emplace_back(root->child(i), 1);
+    while (!stack.empty()) {
+        const auto [node, depth] = stack.back();
+        stack.pop_back();
+        visit(node, depth);
+        for (int i = node->childCount() - 1; i >= 0; --i)
+            stack.emplace_back(node->child(i), depth + 1);
+    }
 }
 
 model::Outline TMainForm::outlineFromTree() const
 {
     model::Outline outline;
-    std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* parent, int depth) {
-        for (int i = 0; i < parent->childCount(); ++i) {
-            QTreeWidgetItem* child = parent->child(i);
-            outline.appendNode(depth, child->text(0).toStdString());
-            walk(child, depth + 1);
-        }
-    };
-    walk(m_tree->topLevelItem(0), 1);
+    walkTree(m_tree->topLevelItem(0),
+             [&](QTreeWidgetItem* node, int depth) { outline.appendNode(depth, node->text(0).toStdString()); });
     return outline;
 }
 
 void TMainForm::applyCaptions(const model::Outline& outline)
 {
-    int node = 0;
-    std::function<void(QTreeWidgetItem*)> walk = [&](QTreeWidgetItem* parent) {
-        for (int i = 0; i < parent->childCount(); ++i) {
-            QTreeWidgetItem* child = parent->child(i);
-            if (++node < outline.nodeCount())
-                child->setText(0, projectTextToQString(outline.caption(node)));
-            walk(child);
-        }
-    };
-    walk(m_tree->topLevelItem(0));
+    int index = 0;
+    walkTree(m_tree->topLevelItem(0), [&](QTreeWidgetItem* node, int) {
+        if (++index < outline.nodeCount())
+            node->setText(0, projectTextToQString(outline.caption(index)));
+    });
 }
 
 int TMainForm::absoluteIndex(QTreeWidgetItem* node) const

@@ -166,7 +166,7 @@ void TMainForm::addItemNode(const QString& caption, model::TItemData item)
 {
     QTreeWidgetItem* selected = m_tree->currentItem();
     auto* node = new QTreeWidgetItem(selected, {caption});
-    node->setIcon(0, style()->standardIcon(QStyle::SP_FileIcon));
+    node->setIcon(0, m_itemIcon);
     selected->setExpanded(true);
     item.Level = std::to_string(level(node) - 1);
     m_agent.InsertItem(absoluteIndex(node) - 1, item);

@@ -37,8 +37,14 @@ void StatusProgress::setMaximum(int maximum)
 
 void StatusProgress::advance(int by)
 {
+    // A step of a large project's thousands paints only when the bar shows
+    // a new hundredth: painting is what such a build would otherwise spend
+    // its time on.
+    const auto hundredths = [this] { return 100LL * m_bar->value() / m_bar->maximum(); };
+    const long long before = hundredths();
     m_bar->setValue(std::min(m_bar->maximum(), m_bar->value() + by));
-    m_bar->repaint();
+    if (hundredths() != before)
+        m_bar->repaint();
 }
 
 void StatusProgress::resetPosition()

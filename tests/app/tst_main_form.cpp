@@ -11,6 +11,7 @@
 #include "spin_edit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -397,6 +398,29 @@ private slots:
         m_form->Preview1Click();
         QVERIFY(warnings->isHidden());
         QCOMPARE(warnings->toolTip(), QString());
+    }
+
+    // The view and the walks over the tree take any depth a file gives:
+    // deeper than the call stack would allow by recursion.
+    void aProjectNestedDeeplyOpensAndSaves()
+    {
+        constexpr int depth = 40000;
+        model::TAppletAgent agent;
+        agent.ResetToDefaults();
+        for (int i = 0; i < depth; ++i)
+            agent.Items.push_back(pictavo::test::itemWithOriginal(path("gone.bmp").toStdString(), std::to_string(i)));
+        model::NullProgress progress;
+        agent.SaveProjectFile(path("deep.tvgallery1").toStdString(), progress);
+        m_form->OpenProjectFile(path("deep.tvgallery1"));
+        QVERIFY(m_dialogs->said.isEmpty());
+        m_form->show();
+        QApplication::processEvents();
+        m_form->setModified(true);
+        m_form->runCommand([this] { m_form->Save1Click(); });
+        QCOMPARE(m_dialogs->said, QStringList());
+        QVERIFY(!saveEnabled());
+        agent.LoadProjectFile(path("deep.tvgallery1").toStdString(), *std::make_unique<model::Outline>(), progress);
+        QCOMPARE(agent.Items.back().Level, std::to_string(depth - 1));
     }
 
     void aGalleryThatIsNoFileNameIsRefusedAtSave()
