@@ -1,5 +1,6 @@
 #include "build/bmp_codec.h"
 #include "model/applet_agent.h"
+#include "support/child_process.h"
 #include "support/items.h"
 #include "support/pictures.h"
 #include "support/run_program.h"
@@ -344,6 +345,28 @@ TEST_F(Cli, TwoThousandItemsPublishWithinBoundedMemory)
 #ifndef __SANITIZE_ADDRESS__
     EXPECT_LT((large - small) * 1024, 8 * static_cast<long>(largeText) + (4 << 20));
 #endif
+}
+
+// Sixteen workers, each on an original of a few bytes declaring 11000 x
+// 11000 pixels, take a few megabytes each, not the size declared.
+TEST_F(Cli, ManyWorkersOnOriginalsDeclaringLargeSizesStayWithinBoundedMemory)
+{
+    if (test::AddressSanitizer)
+        GTEST_SKIP() << "AddressSanitizer's own memory is no measure here";
+    user.set("PICTAVO_WORKERS", "16");
+    std::vector<std::string> args{"new", (site / "many.tvgallery1").string()};
+    for (int i = 0; i < 16; ++i) {
+        const std::filesystem::path original = originals / ("o" + std::to_string(i) + (i < 8 ? ".gif" : ".bmp"));
+        const bool four = i % 2 == 1;
+        test::writeBytes(original, i < 8 ? test::gifDeclaring(11000, 11000, i, i, 1, 1)
+                                         : test::bmpFile({40, 11000, 11000, four ? 4 : 8, four ? 2u : 1u, 0, {}, "",
+                                                          std::string(std::size_t(i), '\0') + std::string("\0\1", 2)}));
+        args.push_back(original.string());
+    }
+    const auto result = cli(args);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(std::filesystem::exists(site / "p15_l.bmp"));
+    EXPECT_LT(result.peakKiB, 256 << 10);
 }
 
 // Show prints each item once with its level: deep nesting does not make the
