@@ -6,6 +6,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <jpeglib.h>
 
 #include <jerror.h>
@@ -25,6 +26,15 @@ constexpr long MaxJpegWorkingMemory = 512L << 20;
 // file may repeat scans without end: a few kilobytes could keep the decoder
 // busy for minutes. Encoders write about ten.
 constexpr int MaxScans = 100;
+
+// Decodes whose whole-picture buffers are larger than this take turns, one
+// at a time, so that however many workers there are, a progressive file of
+// a few hundred kilobytes that makes libjpeg take hundreds of megabytes
+// does so alone. Progressive colour pictures of up to 22 megapixels (11
+// without subsampled colour) stay below it.
+constexpr std::uint64_t TakingTurnsAbove = std::uint64_t{64} << 20;
+
+std::mutex largeDecodes;
 
 // libjpeg's default error_exit ends the process: this one keeps the message
 // and jumps back to the setjmp of the plain function that called the codec.
@@ -83,6 +93,9 @@ struct DecodeSession {
     ErrorManager error;
     jpeg_progress_mgr progress;
     bool created;
+    // The file is progressive, or sequential in several scans: libjpeg then
+    // keeps the coefficients of the whole picture.
+    bool multipleScans;
 };
 
 // libjpeg reports here as it reads a multi-scan file; the jump ends the
@@ -109,6 +122,7 @@ bool openSession(DecodeSession* s, const unsigned char* data, unsigned long size
     s->info.progress = &s->progress;
     jpeg_mem_src(&s->info, data, size);
     jpeg_read_header(&s->info, TRUE);
+    s->multipleScans = jpeg_has_multiple_scans(&s->info);
     return true;
 }
 
@@ -238,16 +252,16 @@ public:
         // it is decoded, however little of it the file holds. Its first scan
         // gives every block at least one bit, so a file shorter than that is
         // cut far too short to be worth that memory.
-        if (m_session.info.progressive_mode) {
-            std::uint64_t blocks = 0;
-            for (int c = 0; c < m_session.info.num_components; ++c)
-                blocks += std::uint64_t{m_session.info.comp_info[c].width_in_blocks} *
-                          m_session.info.comp_info[c].height_in_blocks;
-            if (m_fileSize * 8 < blocks)
-                throw platform::UserError(unreadablePictureMessage(
-                    m_name, "it is far too short for its " + std::to_string(m_width) + " x " +
-                                std::to_string(m_height) + " pixels"));
-        }
+        std::uint64_t blocks = 0;
+        for (int c = 0; c < m_session.info.num_components; ++c)
+            blocks += std::uint64_t{m_session.info.comp_info[c].width_in_blocks} *
+                      m_session.info.comp_info[c].height_in_blocks;
+        if (m_session.info.progressive_mode && m_fileSize * 8 < blocks)
+            throw platform::UserError(unreadablePictureMessage(
+                m_name, "it is far too short for its " + std::to_string(m_width) + " x " +
+                            std::to_string(m_height) + " pixels"));
+        if (m_session.multipleScans)
+            m_wholePictureBuffers = blocks * sizeof(JBLOCK);
         const J_COLOR_SPACE space = m_session.info.jpeg_color_space;
         m_cmyk = space == JCS_CMYK || space == JCS_YCCK;
     }
@@ -281,8 +295,15 @@ public:
                   m_session.info.output_components, m_session.info.saw_Adobe_marker != 0, 0};
         std::vector<JSAMPLE> row(static_cast<std::size_t>(m_session.info.output_width) *
                                  static_cast<std::size_t>(kept.components));
-        if (!decodeRows(&m_session, row.data(), RowSink{takeRow, &kept}))
+        std::unique_lock<std::mutex> turn(largeDecodes, std::defer_lock);
+        if (m_wholePictureBuffers > TakingTurnsAbove)
+            turn.lock();
+        // A finished decode has freed libjpeg's buffers; a failed one frees
+        // them here, before its turn ends.
+        if (!decodeRows(&m_session, row.data(), RowSink{takeRow, &kept})) {
+            jpeg_abort_decompress(&m_session.info);
             fail();
+        }
         if (m_session.error.pub.num_warnings > 0)
             m_damage = m_session.error.firstWarning;
         return std::move(kept.image);
@@ -364,6 +385,7 @@ private:
     std::uint64_t m_fileSize = 0;
     OwnedSession m_session;
     bool m_cmyk = false;
+    std::uint64_t m_wholePictureBuffers = 0;
     // Eighths of the full size; all of them until a scale is chosen.
     unsigned int m_scale = 8;
 };
