@@ -56,32 +56,25 @@ struct Channel {
 
 class BmpDecoder : public PictureDecoder {
 public:
-    BmpDecoder(std::string bytes, std::string name) : m_bytes(std::move(bytes)), m_name(std::move(name))
+    // The bytes may be only the first of a file of fileSize bytes, for a look
+    // at the headers: they all lie within the first kilobytes.
+    BmpDecoder(std::string bytes, std::string name, std::uint64_t fileSize)
+        : m_bytes(std::move(bytes)), m_name(std::move(name)), m_fileSize(fileSize)
     {
-        readHeaders();
     }
 
-    Image decode(int, int) override
+    Image decodeSelected(const PixelSelection& keep) override
     {
-        Image image(m_width, m_height);
+        Image image(static_cast<int>(keep.columns.size()), static_cast<int>(keep.rows.size()));
         if (m_compression == Rle8 || m_compression == Rle4)
-            decodeRle(image);
+            decodeRle(image, keep);
         else
-            decodeUncompressed(image);
+            decodeUncompressed(image, keep);
         return image;
     }
 
-private:
-    [[noreturn]] void fail(const std::string& reason) const
-    {
-        throw platform::UserError(unreadablePictureMessage(m_name, reason));
-    }
-
-    void need(std::size_t end, const char* what) const
-    {
-        if (end > m_bytes.size())
-            fail(std::string("the file ends inside its ") + what);
-    }
+    // Whether the headers went on past the bytes given.
+    bool ranPastBytes() const { return m_ranPastBytes; }
 
     void readHeaders()
     {
@@ -172,7 +165,9 @@ private:
             std::size_t count = std::size_t{1} << m_bits;
             if (coloursUsed > 0 && coloursUsed < count)
                 count = coloursUsed;
-            // Palette entries the file does not hold stay black.
+            // Palette entries the file does not hold stay black (as do those
+            // past the bytes given for a look at the headers: no verdict
+            // depends on them).
             m_palette.assign(std::size_t{1} << m_bits, Rgb{});
             for (std::size_t i = 0; i < count; ++i) {
                 const std::size_t at = afterHeader + i * paletteEntrySize;
@@ -183,14 +178,28 @@ private:
             }
         }
 
-        if (dataOffset >= m_bytes.size())
+        if (dataOffset >= m_fileSize)
             fail("its pixel data lies outside the file");
         m_data = dataOffset;
         // Checked before the picture is allocated: a few bytes must not cost
         // the memory of the size they declare. Run-length data may end early.
         const bool runLengths = m_compression == Rle8 || m_compression == Rle4;
-        if (!runLengths && stride() * std::uint64_t(m_height) > m_bytes.size() - m_data)
+        if (!runLengths && stride() * std::uint64_t(m_height) > m_fileSize - m_data)
             fail("its pixel data is truncated");
+    }
+
+private:
+    [[noreturn]] void fail(const std::string& reason) const
+    {
+        throw platform::UserError(unreadablePictureMessage(m_name, reason));
+    }
+
+    void need(std::size_t end, const char* what)
+    {
+        if (end > m_bytes.size()) {
+            m_ranPastBytes = true;
+            fail(std::string("the file ends inside its ") + what);
+        }
     }
 
     std::uint64_t stride() const { return (std::uint64_t(m_bits) * std::uint64_t(m_width) + 31) / 32 * 4; }
@@ -231,13 +240,15 @@ private:
         return Rgb{over(c.red), over(c.green), over(c.blue)};
     }
 
-    void decodeUncompressed(Image& image) const
+    void decodeUncompressed(Image& image, const PixelSelection& keep) const
     {
         const Channel alpha = usedAlpha();
-        for (std::int64_t fileRow = 0; fileRow < m_height; ++fileRow) {
+        for (std::size_t j = 0; j < keep.rows.size(); ++j) {
+            // The file row of an image row is found as the image row of a file row.
+            const std::int64_t fileRow = imageRow(keep.rows[j]);
             const auto* row = reinterpret_cast<const unsigned char*>(m_bytes.data()) + m_data + fileRow * stride();
-            const int y = imageRow(fileRow);
-            for (int x = 0; x < m_width; ++x) {
+            std::uint8_t* out = image.row(static_cast<int>(j));
+            for (int x : keep.columns) {
                 Rgb c;
                 switch (m_bits) {
                 case 1:
@@ -257,52 +268,64 @@ private:
                     c = bitFieldColour(bitFieldPixel(fileRow, x), alpha);
                     break;
                 }
-                image.set(x, y, c);
+                *out++ = c.red;
+                *out++ = c.green;
+                *out++ = c.blue;
             }
         }
     }
 
     // Runs that pass the right edge are cut there, deltas past the picture end
-    // it, and data that ends early leaves the rest white.
-    void decodeRle(Image& image) const
+    // it, and data that ends early leaves the rest white. Only the pixels of
+    // kept rows and columns are looked at, so a run costs no more than what
+    // it puts into the kept picture.
+    void decodeRle(Image& image, const PixelSelection& keep) const
     {
         const bool four = m_compression == Rle4;
         std::size_t at = m_data;
         std::int64_t x = 0;
         std::int64_t fileRow = 0;
-        auto put = [&](unsigned index) {
-            if (x < m_width && fileRow < m_height)
-                image.set(static_cast<int>(x), imageRow(fileRow), m_palette[index]);
-            ++x;
+        int keptRow = positionIn(keep.rows, imageRow(fileRow));
+        // Gives count pixels from column x on, pixel i of them palette index indexOf(i).
+        auto run = [&](unsigned count, auto indexOf) {
+            if (keptRow >= 0)
+                for (auto column = std::lower_bound(keep.columns.begin(), keep.columns.end(), x);
+                     column != keep.columns.end() && *column < x + count; ++column)
+                    image.set(static_cast<int>(column - keep.columns.begin()), keptRow,
+                              m_palette[indexOf(static_cast<unsigned>(*column - x))]);
+            x += count;
+        };
+        auto moveDown = [&](std::int64_t rows) {
+            fileRow += rows;
+            keptRow = fileRow < m_height ? positionIn(keep.rows, imageRow(fileRow)) : -1;
         };
         while (at + 2 <= m_bytes.size() && fileRow < m_height) {
             const unsigned count = static_cast<unsigned char>(m_bytes[at]);
             const unsigned value = static_cast<unsigned char>(m_bytes[at + 1]);
             at += 2;
             if (count > 0) {
-                for (unsigned i = 0; i < count; ++i)
-                    put(four ? (i % 2 == 0 ? value >> 4 : value & 0x0F) : value);
+                run(count, [&](unsigned i) { return four ? (i % 2 == 0 ? value >> 4 : value & 0x0F) : value; });
                 continue;
             }
             if (value == 0) {  // end of line
                 x = 0;
-                ++fileRow;
+                moveDown(1);
             } else if (value == 1) {  // end of bitmap
                 break;
             } else if (value == 2) {  // delta
                 if (at + 2 > m_bytes.size())
                     break;
                 x += static_cast<unsigned char>(m_bytes[at]);
-                fileRow += static_cast<unsigned char>(m_bytes[at + 1]);
+                moveDown(static_cast<unsigned char>(m_bytes[at + 1]));
                 at += 2;
             } else {  // absolute run of `value` pixels, padded to a 16-bit boundary
                 const std::size_t bytes = four ? (value + 1) / 2 : value;
                 if (at + bytes > m_bytes.size())
                     break;
-                for (unsigned i = 0; i < value; ++i) {
+                run(value, [&](unsigned i) {
                     const unsigned byte = static_cast<unsigned char>(m_bytes[at + (four ? i / 2 : i)]);
-                    put(four ? (i % 2 == 0 ? byte >> 4 : byte & 0x0F) : byte);
-                }
+                    return four ? (i % 2 == 0 ? byte >> 4 : byte & 0x0F) : byte;
+                });
                 at += bytes + (bytes % 2);
             }
         }
@@ -310,6 +333,8 @@ private:
 
     std::string m_bytes;
     std::string m_name;
+    std::uint64_t m_fileSize = 0;
+    bool m_ranPastBytes = false;
     unsigned m_bits = 0;
     std::uint32_t m_compression = Uncompressed;
     bool m_topDown = false;
@@ -334,7 +359,21 @@ void put32(std::string& out, std::uint32_t v)
 
 std::unique_ptr<PictureDecoder> openBmp(std::string bytes, std::string name)
 {
-    return std::make_unique<BmpDecoder>(std::move(bytes), std::move(name));
+    const std::uint64_t fileSize = bytes.size();
+    auto decoder = std::make_unique<BmpDecoder>(std::move(bytes), std::move(name), fileSize);
+    decoder->readHeaders();
+    return decoder;
+}
+
+void checkBmpStart(std::string firstBytes, std::uint64_t fileSize, std::string name)
+{
+    BmpDecoder decoder(std::move(firstBytes), std::move(name), fileSize);
+    try {
+        decoder.readHeaders();
+    } catch (const platform::UserError&) {
+        if (!decoder.ranPastBytes())
+            throw;
+    }
 }
 
 std::string encodeBmp(const Image& image)

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
+#include <stdexcept>
 
 namespace pictavo::build {
 
@@ -62,6 +64,49 @@ Image applyMapping(const Image& source, const BoxMapping& mapping)
         }
     }
     return out;
+}
+
+PixelSelection wholePicture(int width, int height)
+{
+    PixelSelection all;
+    all.columns.resize(static_cast<std::size_t>(width));
+    all.rows.resize(static_cast<std::size_t>(height));
+    std::iota(all.columns.begin(), all.columns.end(), 0);
+    std::iota(all.rows.begin(), all.rows.end(), 0);
+    return all;
+}
+
+PixelSelection selectionOf(const std::vector<BoxMapping>& mappings)
+{
+    PixelSelection kept;
+    for (const BoxMapping& mapping : mappings) {
+        kept.columns.insert(kept.columns.end(), mapping.columns.begin(), mapping.columns.end());
+        kept.rows.insert(kept.rows.end(), mapping.rows.begin(), mapping.rows.end());
+    }
+    for (std::vector<int>* indices : {&kept.columns, &kept.rows}) {
+        std::sort(indices->begin(), indices->end());
+        indices->erase(std::unique(indices->begin(), indices->end()), indices->end());
+    }
+    return kept;
+}
+
+BoxMapping ontoSelection(const BoxMapping& mapping, const PixelSelection& selection)
+{
+    BoxMapping onto;
+    for (int column : mapping.columns)
+        onto.columns.push_back(positionIn(selection.columns, column));
+    for (int row : mapping.rows)
+        onto.rows.push_back(positionIn(selection.rows, row));
+    for (const std::vector<int>* indices : {&onto.columns, &onto.rows})
+        if (std::find(indices->begin(), indices->end(), -1) != indices->end())
+            throw std::logic_error("the mapping reaches a pixel the selection does not keep");
+    return onto;
+}
+
+int positionIn(const std::vector<int>& ascending, std::int64_t value)
+{
+    const auto found = std::lower_bound(ascending.begin(), ascending.end(), value);
+    return found != ascending.end() && *found == value ? static_cast<int>(found - ascending.begin()) : -1;
 }
 
 }  // namespace pictavo::build

@@ -15,6 +15,7 @@ namespace {
 struct MemoryInput {
     const std::string* bytes;
     std::size_t position;
+    bool ranPastBytes;
 };
 
 int readFromMemory(GifFileType* gif, GifByteType* out, int wanted)
@@ -22,6 +23,8 @@ int readFromMemory(GifFileType* gif, GifByteType* out, int wanted)
     auto* input = static_cast<MemoryInput*>(gif->UserData);
     const std::size_t available = input->bytes->size() - input->position;
     const std::size_t n = std::min(available, static_cast<std::size_t>(std::max(wanted, 0)));
+    if (n < static_cast<std::size_t>(std::max(wanted, 0)))
+        input->ranPastBytes = true;
     std::memcpy(out, input->bytes->data() + input->position, n);
     input->position += n;
     return static_cast<int>(n);
@@ -36,7 +39,10 @@ int writeToMemory(GifFileType* gif, const GifByteType* data, int length)
 
 class GifDecoder : public PictureDecoder {
 public:
-    GifDecoder(std::string bytes, std::string name) : m_bytes(std::move(bytes)), m_name(std::move(name))
+    // The bytes may be only the first of the file, for a look at its header.
+    GifDecoder(std::string bytes, std::string name) : m_bytes(std::move(bytes)), m_name(std::move(name)) {}
+
+    void readHeader()
     {
         int error = 0;
         m_gif = DGifOpen(&m_input, readFromMemory, &error);
@@ -53,14 +59,20 @@ public:
         m_height = static_cast<int>(height);
     }
 
+    // Whether the header went on past the bytes given.
+    bool ranPastBytes() const { return m_input.ranPastBytes; }
+
     // Only the first frame of an animation is used; what it does not cover,
-    // and its transparent colour, come out white.
-    Image decode(int, int) override
+    // and its transparent colour, come out white. Every line of the frame is
+    // decoded, as the data runs, but only the kept ones are looked at.
+    Image decodeSelected(const PixelSelection& keep) override
     {
         const GifImageDesc& frame = m_gif->Image;
         const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : m_gif->SColorMap;
-        Image image(m_width, m_height);
+        Image image(static_cast<int>(keep.columns.size()), static_cast<int>(keep.rows.size()));
         std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
+        const auto firstColumn = std::lower_bound(keep.columns.begin(), keep.columns.end(), frame.Left);
+        const auto endColumn = std::lower_bound(firstColumn, keep.columns.end(), frame.Left + frame.Width);
 
         // Interlaced pictures hold every 8th row from 0, every 8th from 4,
         // every 4th from 2, then every 2nd from 1.
@@ -72,11 +84,14 @@ public:
             for (int y = frame.Interlace ? starts[pass] : 0; y < frame.Height; y += step) {
                 if (DGifGetLine(m_gif, line.data(), frame.Width) == GIF_ERROR)
                     fail(m_gif->Error);
-                for (int x = 0; x < frame.Width; ++x) {
-                    const int index = line[static_cast<std::size_t>(x)];
+                const int keptRow = positionIn(keep.rows, std::int64_t{frame.Top} + y);
+                if (keptRow < 0)
+                    continue;
+                for (auto column = firstColumn; column != endColumn; ++column) {
+                    const int index = line[static_cast<std::size_t>(*column - frame.Left)];
                     if (index == m_transparent)
                         continue;
-                    image.set(frame.Left + x, frame.Top + y, colour(map, index));
+                    image.set(static_cast<int>(column - keep.columns.begin()), keptRow, colour(map, index));
                 }
             }
         }
@@ -138,8 +153,8 @@ private:
 
     std::string m_bytes;
     std::string m_name;
-    MemoryInput m_input{&m_bytes, 0};
-    // Closes the file however the decoder ends, also when its constructor throws.
+    MemoryInput m_input{&m_bytes, 0, false};
+    // Closes the file however the decoder ends, also when its header is refused.
     struct OpenFile {
         GifFileType* gif = nullptr;
         OpenFile() = default;
@@ -160,7 +175,23 @@ private:
 
 std::unique_ptr<PictureDecoder> openGif(std::string bytes, std::string name)
 {
-    return std::make_unique<GifDecoder>(std::move(bytes), std::move(name));
+    auto decoder = std::make_unique<GifDecoder>(std::move(bytes), std::move(name));
+    decoder->readHeader();
+    return decoder;
+}
+
+// The header's length is not bounded: extensions such as comments come
+// before the first frame. fileSize is not needed: no verdict here compares
+// anything with the file's length.
+void checkGifStart(std::string firstBytes, std::uint64_t, std::string name)
+{
+    GifDecoder decoder(std::move(firstBytes), std::move(name));
+    try {
+        decoder.readHeader();
+    } catch (const platform::UserError&) {
+        if (!decoder.ranPastBytes())
+            throw;
+    }
 }
 
 std::string encodeGif(const Image& image)

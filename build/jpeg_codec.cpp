@@ -6,6 +6,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <jpeglib.h>
 
 #include <jerror.h>
@@ -26,6 +27,15 @@ constexpr long MaxJpegWorkingMemory = 512L << 20;
 // busy for minutes. Encoders write about ten.
 constexpr int MaxScans = 100;
 
+// Decodes whose whole-picture buffers are larger than this take turns, one
+// at a time, so that however many workers there are, a progressive file of
+// a few hundred kilobytes that makes libjpeg take hundreds of megabytes
+// does so alone. Progressive colour pictures of up to 22 megapixels (11
+// without subsampled colour) stay below it.
+constexpr std::uint64_t TakingTurnsAbove = std::uint64_t{64} << 20;
+
+std::mutex largeDecodes;
+
 // libjpeg's default error_exit ends the process: this one keeps the message
 // and jumps back to the setjmp of the plain function that called the codec.
 struct ErrorManager {
@@ -33,6 +43,10 @@ struct ErrorManager {
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
     char firstWarning[JMSG_LENGTH_MAX];
+    void (*standardEmit)(j_common_ptr, int);
+    // The data ended where libjpeg wanted more: when it was only the first
+    // bytes of the file, the rest may hold what it wanted.
+    bool ranPastBytes;
 };
 
 void onError(j_common_ptr info)
@@ -52,13 +66,24 @@ void onMessage(j_common_ptr info)
         (*info->err->format_message)(info, manager->firstWarning);
 }
 
+void onEmit(j_common_ptr info, int level)
+{
+    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+        manager->ranPastBytes = true;
+    manager->standardEmit(info, level);
+}
+
 void installErrorManager(ErrorManager& manager)
 {
     jpeg_std_error(&manager.pub);
     manager.pub.error_exit = onError;
     manager.pub.output_message = onMessage;
+    manager.standardEmit = manager.pub.emit_message;
+    manager.pub.emit_message = onEmit;
     manager.message[0] = '\0';
     manager.firstWarning[0] = '\0';
+    manager.ranPastBytes = false;
 }
 
 // The functions below hold no C++ objects, so a longjmp out of the codec
@@ -68,6 +93,9 @@ struct DecodeSession {
     ErrorManager error;
     jpeg_progress_mgr progress;
     bool created;
+    // The file is progressive, or sequential in several scans: libjpeg then
+    // keeps the coefficients of the whole picture.
+    bool multipleScans;
 };
 
 // libjpeg reports here as it reads a multi-scan file; the jump ends the
@@ -82,7 +110,7 @@ void onProgress(j_common_ptr info)
     std::longjmp(manager->jump, 1);
 }
 
-bool readHeader(DecodeSession* s, const unsigned char* data, unsigned long size)
+bool openSession(DecodeSession* s, const unsigned char* data, unsigned long size)
 {
     s->info.err = &s->error.pub;
     if (setjmp(s->error.jump))
@@ -94,10 +122,11 @@ bool readHeader(DecodeSession* s, const unsigned char* data, unsigned long size)
     s->info.progress = &s->progress;
     jpeg_mem_src(&s->info, data, size);
     jpeg_read_header(&s->info, TRUE);
+    s->multipleScans = jpeg_has_multiple_scans(&s->info);
     return true;
 }
 
-bool chooseScale(DecodeSession* s, unsigned int scaleNum, J_COLOR_SPACE outSpace)
+bool setScale(DecodeSession* s, unsigned int scaleNum, J_COLOR_SPACE outSpace)
 {
     if (setjmp(s->error.jump))
         return false;
@@ -108,14 +137,22 @@ bool chooseScale(DecodeSession* s, unsigned int scaleNum, J_COLOR_SPACE outSpace
     return true;
 }
 
-bool decodeRows(DecodeSession* s, unsigned char* out, std::size_t stride)
+// Takes each decoded row in turn, between libjpeg's calls: nothing it does
+// can jump.
+struct RowSink {
+    void (*take)(void* context, JDIMENSION y, const JSAMPLE* row);
+    void* context;
+};
+
+bool decodeRows(DecodeSession* s, JSAMPLE* row, RowSink sink)
 {
     if (setjmp(s->error.jump))
         return false;
     jpeg_start_decompress(&s->info);
     while (s->info.output_scanline < s->info.output_height) {
-        JSAMPROW row = out + static_cast<std::size_t>(s->info.output_scanline) * stride;
+        const JDIMENSION y = s->info.output_scanline;
         jpeg_read_scanlines(&s->info, &row, 1);
+        sink.take(sink.context, y, row);
     }
     jpeg_finish_decompress(&s->info);
     return true;
@@ -196,10 +233,17 @@ bool encodeRows(EncodeSession* s, const unsigned char* rgb, int width, int heigh
 
 class JpegDecoder : public PictureDecoder {
 public:
-    JpegDecoder(std::string bytes, std::string name) : m_bytes(std::move(bytes)), m_name(std::move(name))
+    // The bytes may be only the first of a file of fileSize bytes, for a look
+    // at its header.
+    JpegDecoder(std::string bytes, std::string name, std::uint64_t fileSize)
+        : m_bytes(std::move(bytes)), m_name(std::move(name)), m_fileSize(fileSize)
     {
         installErrorManager(m_session.error);
-        if (!readHeader(&m_session, reinterpret_cast<const unsigned char*>(m_bytes.data()), m_bytes.size()))
+    }
+
+    void readHeader()
+    {
+        if (!openSession(&m_session, reinterpret_cast<const unsigned char*>(m_bytes.data()), m_bytes.size()))
             fail();
         checkPictureSize(m_name, m_session.info.image_width, m_session.info.image_height);
         m_width = static_cast<int>(m_session.info.image_width);
@@ -208,52 +252,61 @@ public:
         // it is decoded, however little of it the file holds. Its first scan
         // gives every block at least one bit, so a file shorter than that is
         // cut far too short to be worth that memory.
-        if (m_session.info.progressive_mode) {
-            std::uint64_t blocks = 0;
-            for (int c = 0; c < m_session.info.num_components; ++c)
-                blocks += std::uint64_t{m_session.info.comp_info[c].width_in_blocks} *
-                          m_session.info.comp_info[c].height_in_blocks;
-            if (std::uint64_t{m_bytes.size()} * 8 < blocks)
-                throw platform::UserError(unreadablePictureMessage(
-                    m_name, "it is far too short for its " + std::to_string(m_width) + " x " +
-                                std::to_string(m_height) + " pixels"));
-        }
+        std::uint64_t blocks = 0;
+        for (int c = 0; c < m_session.info.num_components; ++c)
+            blocks += std::uint64_t{m_session.info.comp_info[c].width_in_blocks} *
+                      m_session.info.comp_info[c].height_in_blocks;
+        if (m_session.info.progressive_mode && m_fileSize * 8 < blocks)
+            throw platform::UserError(unreadablePictureMessage(
+                m_name, "it is far too short for its " + std::to_string(m_width) + " x " +
+                            std::to_string(m_height) + " pixels"));
+        if (m_session.multipleScans)
+            m_wholePictureBuffers = blocks * sizeof(JBLOCK);
         const J_COLOR_SPACE space = m_session.info.jpeg_color_space;
         m_cmyk = space == JCS_CMYK || space == JCS_YCCK;
     }
 
-    Image decode(int minWidth, int minHeight) override
+    // Whether the header went on past the bytes given.
+    bool ranPastBytes() const { return m_session.error.ranPastBytes; }
+
+    // The smallest DCT scale whose picture still covers the size asked for.
+    PictureSize chooseScale(int minWidth, int minHeight) override
     {
-        // The smallest DCT scale whose picture still covers the size asked for.
-        const J_COLOR_SPACE outSpace = m_cmyk ? JCS_CMYK : JCS_RGB;
-        unsigned int scale = 1;
-        for (; scale < 8; ++scale) {
-            if (!chooseScale(&m_session, scale, outSpace))
+        for (m_scale = 1; m_scale < 8; ++m_scale) {
+            if (!setScale(&m_session, m_scale, outSpace()))
                 fail();
             if (static_cast<int>(m_session.info.output_width) >= minWidth &&
                 static_cast<int>(m_session.info.output_height) >= minHeight)
                 break;
         }
-        if (!chooseScale(&m_session, scale, outSpace))
+        if (!setScale(&m_session, m_scale, outSpace()))
             fail();
-        const int width = static_cast<int>(m_session.info.output_width);
-        const int height = static_cast<int>(m_session.info.output_height);
-        const int components = m_session.info.output_components;
+        return PictureSize{static_cast<int>(m_session.info.output_width),
+                           static_cast<int>(m_session.info.output_height)};
+    }
 
-        std::vector<std::uint8_t> raw(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
-                                      static_cast<std::size_t>(components));
-        if (!decodeRows(&m_session, raw.data(), static_cast<std::size_t>(width) * components))
+    // The rows are decoded one at a time and only the kept pixels of each
+    // are held.
+    Image decodeSelected(const PixelSelection& keep) override
+    {
+        if (!setScale(&m_session, m_scale, outSpace()))
             fail();
+        Kept kept{&keep, Image(static_cast<int>(keep.columns.size()), static_cast<int>(keep.rows.size())),
+                  m_session.info.output_components, m_session.info.saw_Adobe_marker != 0, 0};
+        std::vector<JSAMPLE> row(static_cast<std::size_t>(m_session.info.output_width) *
+                                 static_cast<std::size_t>(kept.components));
+        std::unique_lock<std::mutex> turn(largeDecodes, std::defer_lock);
+        if (m_wholePictureBuffers > TakingTurnsAbove)
+            turn.lock();
+        // A finished decode has freed libjpeg's buffers; a failed one frees
+        // them here, before its turn ends.
+        if (!decodeRows(&m_session, row.data(), RowSink{takeRow, &kept})) {
+            jpeg_abort_decompress(&m_session.info);
+            fail();
+        }
         if (m_session.error.pub.num_warnings > 0)
             m_damage = m_session.error.firstWarning;
-        Image image;
-        image.width = width;
-        image.height = height;
-        if (components == 4)
-            image.pixels = cmykToRgb(raw, m_session.info.saw_Adobe_marker);
-        else
-            image.pixels = std::move(raw);
-        return image;
+        return std::move(kept.image);
     }
 
 private:
@@ -268,27 +321,54 @@ private:
         throw platform::UserError(unreadablePictureMessage(m_name, m_session.error.message));
     }
 
-    // Adobe writes CMYK inverted (0 is full ink); others write it plainly.
-    static std::vector<std::uint8_t> cmykToRgb(const std::vector<std::uint8_t>& cmyk, bool inverted)
+    J_COLOR_SPACE outSpace() const { return m_cmyk ? JCS_CMYK : JCS_RGB; }
+
+    struct Kept {
+        const PixelSelection* keep;
+        Image image;
+        int components;
+        bool inverted;
+        std::size_t nextRow;
+    };
+
+    // Rows arrive top to bottom: each kept one is the next of the selection.
+    static void takeRow(void* context, JDIMENSION y, const JSAMPLE* row)
     {
-        std::vector<std::uint8_t> rgb(cmyk.size() / 4 * 3);
-        for (std::size_t i = 0, o = 0; i < cmyk.size(); i += 4, o += 3) {
-            unsigned int c = cmyk[i], m = cmyk[i + 1], y = cmyk[i + 2], k = cmyk[i + 3];
-            if (!inverted) {
-                c = 255 - c;
-                m = 255 - m;
-                y = 255 - y;
-                k = 255 - k;
+        auto* kept = static_cast<Kept*>(context);
+        const std::vector<int>& rows = kept->keep->rows;
+        if (kept->nextRow == rows.size() || rows[kept->nextRow] != static_cast<int>(y))
+            return;
+        std::uint8_t* out = kept->image.row(static_cast<int>(kept->nextRow++));
+        for (int x : kept->keep->columns) {
+            const JSAMPLE* p = row + static_cast<std::size_t>(x) * static_cast<std::size_t>(kept->components);
+            if (kept->components == 4) {
+                cmykToRgb(p, kept->inverted, out);
+            } else {
+                out[0] = p[0];
+                out[1] = p[1];
+                out[2] = p[2];
             }
-            rgb[o] = static_cast<std::uint8_t>((c * k + 127) / 255);
-            rgb[o + 1] = static_cast<std::uint8_t>((m * k + 127) / 255);
-            rgb[o + 2] = static_cast<std::uint8_t>((y * k + 127) / 255);
+            out += 3;
         }
-        return rgb;
+    }
+
+    // Adobe writes CMYK inverted (0 is full ink); others write it plainly.
+    static void cmykToRgb(const JSAMPLE* cmyk, bool inverted, std::uint8_t* rgb)
+    {
+        unsigned int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        rgb[0] = static_cast<std::uint8_t>((c * k + 127) / 255);
+        rgb[1] = static_cast<std::uint8_t>((m * k + 127) / 255);
+        rgb[2] = static_cast<std::uint8_t>((y * k + 127) / 255);
     }
 
     // Destroys the codec's state however the decoder ends, also when its
-    // constructor throws.
+    // header is refused.
     struct OwnedSession : DecodeSession {
         OwnedSession() : DecodeSession{} {}
         ~OwnedSession()
@@ -302,15 +382,35 @@ private:
 
     std::string m_bytes;
     std::string m_name;
+    std::uint64_t m_fileSize = 0;
     OwnedSession m_session;
     bool m_cmyk = false;
+    std::uint64_t m_wholePictureBuffers = 0;
+    // Eighths of the full size; all of them until a scale is chosen.
+    unsigned int m_scale = 8;
 };
 
 }  // namespace
 
 std::unique_ptr<PictureDecoder> openJpeg(std::string bytes, std::string name)
 {
-    return std::make_unique<JpegDecoder>(std::move(bytes), std::move(name));
+    const std::uint64_t fileSize = bytes.size();
+    auto decoder = std::make_unique<JpegDecoder>(std::move(bytes), std::move(name), fileSize);
+    decoder->readHeader();
+    return decoder;
+}
+
+// Application markers (Exif, ICC profiles) before the frame header may fill
+// many kilobytes: a header longer than the bytes given is looked at no further.
+void checkJpegStart(std::string firstBytes, std::uint64_t fileSize, std::string name)
+{
+    JpegDecoder decoder(std::move(firstBytes), std::move(name), fileSize);
+    try {
+        decoder.readHeader();
+    } catch (const platform::UserError&) {
+        if (!decoder.ranPastBytes())
+            throw;
+    }
 }
 
 std::string encodeJpeg(const Image& image)

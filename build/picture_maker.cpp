@@ -61,7 +61,9 @@ std::unique_ptr<PictureDecoder> openBytes(std::string bytes, const std::string& 
 }
 
 // Decodes once, covering every box's intermediate picture but never more
-// than the original, and maps the result into each box.
+// than the original, and maps the result into each box. Only the source
+// pixels the boxes take are decoded: a few bytes declaring a picture of
+// 11000 x 11000 pixels cost a few hundred rows and columns.
 std::vector<Image> boxPictures(PictureDecoder& decoder, const std::string& name, const std::vector<Box>& boxes)
 {
     constexpr std::int64_t largest = std::numeric_limits<int>::max();
@@ -80,13 +82,35 @@ std::vector<Image> boxPictures(PictureDecoder& decoder, const std::string& name,
         needWidth = std::max(needWidth, std::min<std::int64_t>(g.intermediateWidth, decoder.width()));
         needHeight = std::max(needHeight, std::min<std::int64_t>(g.intermediateHeight, decoder.height()));
     }
-    const Image source = decoder.decode(static_cast<int>(needWidth), static_cast<int>(needHeight));
-    std::vector<Image> pictures;
+    const PictureSize source = decoder.chooseScale(static_cast<int>(needWidth), static_cast<int>(needHeight));
+    std::vector<BoxMapping> mappings;
     for (std::size_t i = 0; i < boxes.size(); ++i)
-        pictures.push_back(applyMapping(
-            source, boxMapping(geometries[i], boxes[i].width, boxes[i].height, source.width, source.height)));
+        mappings.push_back(boxMapping(geometries[i], boxes[i].width, boxes[i].height, source.width, source.height));
+    const PixelSelection keep = selectionOf(mappings);
+    const Image kept = decoder.decodeSelected(keep);
+    std::vector<Image> pictures;
+    for (const BoxMapping& mapping : mappings)
+        pictures.push_back(applyMapping(kept, ontoSelection(mapping, keep)));
     return pictures;
 }
+
+void checkStart(std::string firstBytes, std::uint64_t fileSize, const std::string& name, PictureFormat format)
+{
+    switch (format) {
+    case PictureFormat::Jpeg:
+        return checkJpegStart(std::move(firstBytes), fileSize, name);
+    case PictureFormat::Gif:
+        return checkGifStart(std::move(firstBytes), fileSize, name);
+    case PictureFormat::Bmp:
+        break;
+    }
+    checkBmpStart(std::move(firstBytes), fileSize, name);
+}
+
+// The first look at an original: its whole header unless large application
+// data (Exif, comments) comes before the picture; such a header is read in
+// full with the rest of the file.
+constexpr std::size_t HeaderLookBytes = 64 << 10;
 
 std::string encode(const Image& picture, PictureFormat format)
 {
@@ -102,6 +126,28 @@ std::string encode(const Image& picture, PictureFormat format)
 }
 
 }  // namespace
+
+std::string readOriginal(const std::filesystem::path& original, PictureFormat format)
+{
+    const std::string name = original.string();
+    platform::FileReader file(original);
+    auto refuseSize = [&](std::uint64_t size) {
+        throw platform::UserError("The picture " + name + " is too large to process (its file holds " +
+                                  std::to_string(size) + " bytes; at most " +
+                                  std::to_string(MaxOriginalBytes >> 30) + " GiB).");
+    };
+    if (file.size() > MaxOriginalBytes)
+        refuseSize(file.size());
+    std::string bytes;
+    file.readUpTo(bytes, HeaderLookBytes);
+    if (bytes.size() == HeaderLookBytes)
+        checkStart(bytes, file.size(), name, format);
+    // A file that grew since it was opened is held to the limit as well.
+    file.readUpTo(bytes, MaxOriginalBytes + 1);
+    if (bytes.size() > MaxOriginalBytes)
+        refuseSize(bytes.size());
+    return bytes;
+}
 
 BoxPictures makeBoxPictures(std::string bytes, const std::string& name, PictureFormat format,
                             const std::vector<Box>& boxes)
@@ -120,7 +166,7 @@ Image boxPicture(const std::filesystem::path& original, int boxWidth, int boxHei
 {
     const PictureFormat format = pictureFormatOf(original);
     const std::unique_ptr<PictureDecoder> decoder =
-        openBytes(platform::readWholeFile(original), original.string(), format);
+        openBytes(readOriginal(original, format), original.string(), format);
     return std::move(boxPictures(*decoder, original.string(), {Box{boxWidth, boxHeight}}).front());
 }
 
@@ -137,7 +183,7 @@ MadePicture MakeBoxImage(const std::filesystem::path& original, const std::strin
 {
     const PictureFormat format = pictureFormatOf(original);
     const BoxPictures pictures =
-        makeBoxPictures(platform::readWholeFile(original), original.string(), format, {Box{boxWidth, boxHeight}});
+        makeBoxPictures(readOriginal(original, format), original.string(), format, {Box{boxWidth, boxHeight}});
     return writeTempPicture(baseName, format, pictures.encoded.front());
 }
 

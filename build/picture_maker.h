@@ -2,6 +2,7 @@
 
 #include "build/image.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,6 +17,16 @@ PictureFormat pictureFormatOf(const std::filesystem::path& original);
 
 // ".jpg", ".gif" or ".bmp".
 const char* extensionOf(PictureFormat format);
+
+// The largest original read, in bytes. An uncompressed BMP at the pixel
+// limit takes 512 MB at 32 bits a pixel, and a JPEG or GIF of that many
+// pixels less than that; a larger file is refused before it is read.
+inline constexpr std::uint64_t MaxOriginalBytes = std::uint64_t{1} << 30;
+
+// The whole content of an original, its size and then its header checked on
+// its first bytes before the rest is read: a file that cannot give a picture
+// is refused having cost no more than those.
+std::string readOriginal(const std::filesystem::path& original, PictureFormat format);
 
 struct Box {
     int width;
@@ -32,7 +43,8 @@ struct BoxPictures {
 
 // The encoded pictures of one original (its whole content) for each box, in
 // the original's format, all from one decode at the smallest scale that still
-// covers every box's intermediate picture. Depends only on its arguments.
+// covers every box's intermediate picture, which keeps only the pixels the
+// boxes take. Depends only on its arguments.
 BoxPictures makeBoxPictures(std::string bytes, const std::string& name, PictureFormat format,
                             const std::vector<Box>& boxes);
 

@@ -1,7 +1,5 @@
 #include "build/picture_pipeline.h"
 
-#include "platform/file_reader.h"
-
 #include <algorithm>
 #include <chrono>
 #include <sys/stat.h>
@@ -76,8 +74,9 @@ std::string PicturePipeline::key(const Made& made, char which) const
 // The content hash of an original. The cache remembers it under the file's
 // identity and times (device, inode, size, modification and change times),
 // so an unchanged original is not read again; any change to the file gives
-// another identity. When the file had to be read, its bytes are kept.
-std::string PicturePipeline::originalHash(const std::string& original, std::string& bytes) const
+// another identity. When the file had to be read (its header checked
+// before the rest, readOriginal), its bytes are kept.
+std::string PicturePipeline::originalHash(const std::string& original, PictureFormat format, std::string& bytes) const
 {
     struct stat info {};
     std::string identity;
@@ -89,7 +88,7 @@ std::string PicturePipeline::originalHash(const std::string& original, std::stri
     if (!identity.empty())
         if (std::optional<std::string> known = m_cache->find(identity))
             return *known;
-    bytes = platform::readWholeFile(original);
+    bytes = readOriginal(original, format);
     std::string hash = contentHash(bytes);
     if (!identity.empty())
         m_cache->store(identity, hash);
@@ -104,7 +103,7 @@ PicturePipeline::Result PicturePipeline::make(const PictureJob& job)
     try {
         const PictureFormat format = pictureFormatOf(job.original);
         std::string bytes;
-        const Made made{originalHash(job.original, bytes), format};
+        const Made made{originalHash(job.original, format, bytes), format};
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_made[job.item] = made;
@@ -118,7 +117,7 @@ PicturePipeline::Result PicturePipeline::make(const PictureJob& job)
                 return result;
             }
         if (bytes.empty())
-            bytes = platform::readWholeFile(job.original);
+            bytes = readOriginal(job.original, format);
         BoxPictures pictures = makeBoxPictures(std::move(bytes), job.original, format, boxes());
         result.thumbnail = ItemPicture{std::move(pictures.encoded[0]), std::move(pictures.warning)};
         if (m_cache) {
@@ -203,8 +202,8 @@ std::string PicturePipeline::large(const PictureJob& job)
         if (std::optional<std::string> cached = m_cache->find(key(made, 'l')))
             return std::move(*cached);
     // Not in the cache (or no cache): made again, exactly as the workers make it.
-    return makeBoxPictures(platform::readWholeFile(job.original), job.original, pictureFormatOf(job.original), boxes())
-        .encoded.back();
+    const PictureFormat format = pictureFormatOf(job.original);
+    return makeBoxPictures(readOriginal(job.original, format), job.original, format, boxes()).encoded.back();
 }
 
 }  // namespace pictavo::build

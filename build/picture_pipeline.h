@@ -64,7 +64,7 @@ private:
     Result make(const PictureJob& job);
     std::vector<Box> boxes() const;
     std::string key(const Made& made, char which) const;
-    std::string originalHash(const std::string& original, std::string& bytes) const;
+    std::string originalHash(const std::string& original, PictureFormat format, std::string& bytes) const;
 
     std::vector<PictureJob> m_jobs;
     Box m_thumbnail;

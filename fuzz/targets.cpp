@@ -98,12 +98,22 @@ void projectReader(const std::uint8_t* data, std::size_t size)
 void bmpReader(const std::uint8_t* data, std::size_t size)
 {
     try {
-        auto decoder = build::openBmp(bytes(data, size), "fuzz.bmp");
-        if (static_cast<long long>(decoder->width()) * decoder->height() > MaxFuzzPixels)
+        const std::string original = bytes(data, size);
+        auto decoder = build::openBmp(original, "fuzz.bmp");
+        const int width = decoder->width();
+        const int height = decoder->height();
+        if (static_cast<long long>(width) * height > MaxFuzzPixels)
             return;
-        const build::Image image = decoder->decode(decoder->width(), decoder->height());
+        const build::Image image = decoder->decode(width, height);
         if (image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 3)
             throw std::logic_error("the picture's size does not match its pixels");
+        // Keeping only the pixels a box takes gives the box what the whole picture gives it.
+        const build::BoxMapping mapping = build::boxMapping(build::boxGeometry(width, height, 29, 31), 29, 31, width, height);
+        const build::PixelSelection keep = build::selectionOf({mapping});
+        const build::Image kept = build::openBmp(original, "fuzz.bmp")->decodeSelected(keep);
+        if (build::applyMapping(kept, build::ontoSelection(mapping, keep)).pixels !=
+            build::applyMapping(image, mapping).pixels)
+            throw std::logic_error("the kept pixels differ from the whole picture's");
     } catch (const platform::UserError&) {
     }
 }

@@ -3,6 +3,7 @@
 #include "platform/file_ops.h"
 #include "platform/user_error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,57 +11,55 @@
 
 namespace pictavo::platform {
 
-namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-}  // namespace
-
 std::string readWholeFile(const std::filesystem::path& path)
+{
+    FileReader file(path);
+    std::string content;
+    file.readUpTo(content, content.max_size());
+    return content;
+}
+
+FileReader::FileReader(const std::filesystem::path& path) : m_path(path)
 {
     if (holdsNul(path))
         throwIoError(EILSEQ, path);
     // O_NONBLOCK keeps a FIFO from stalling the open; such files are refused below.
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0)
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (m_fd < 0)
         throwIoError(errno, path);
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0)
-        throwIoError(errno, path);
-    if (S_ISDIR(info.st_mode))
-        throwIoError(EISDIR, path);
-    if (!S_ISREG(info.st_mode))
-        throwIoError(EACCES, path);
+    int error = 0;
+    if (::fstat(m_fd, &info) != 0)
+        error = errno;
+    else if (S_ISDIR(info.st_mode))
+        error = EISDIR;
+    else if (!S_ISREG(info.st_mode))
+        error = EACCES;
+    if (error) {
+        ::close(m_fd);
+        throwIoError(error, path);
+    }
+    m_size = static_cast<std::uint64_t>(info.st_size);
+}
 
-    std::string content;
-    content.reserve(static_cast<std::size_t>(info.st_size));
+FileReader::~FileReader() { ::close(m_fd); }
+
+void FileReader::readUpTo(std::string& to, std::size_t limit)
+{
+    if (to.size() < limit)
+        to.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(limit, m_size)));
     char chunk[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(file.get(), chunk, sizeof chunk);
+    while (to.size() < limit) {
+        const ssize_t n = ::read(m_fd, chunk, std::min(sizeof chunk, limit - to.size()));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            throwIoError(errno, path);
+            throwIoError(errno, m_path);
         }
         if (n == 0)
             break;
-        content.append(chunk, static_cast<std::size_t>(n));
+        to.append(chunk, static_cast<std::size_t>(n));
     }
-    return content;
 }
 
 std::optional<std::string_view> LineReader::next()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -11,6 +12,29 @@ namespace pictavo::platform {
 // The whole content of a file; a failure throws a UserError with the
 // runtime's message ("File not found", "File access denied", ...).
 std::string readWholeFile(const std::filesystem::path& path);
+
+// A regular file read from its start a part at a time, so that a reader can
+// look at its size and its first bytes before it takes the rest. Failures
+// throw as readWholeFile's do.
+class FileReader {
+public:
+    explicit FileReader(const std::filesystem::path& path);
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    // The file's size when it was opened.
+    std::uint64_t size() const { return m_size; }
+
+    // Appends the file's next bytes to `to` until it holds `limit` bytes or
+    // the file ends.
+    void readUpTo(std::string& to, std::size_t limit);
+
+private:
+    std::filesystem::path m_path;
+    int m_fd = -1;
+    std::uint64_t m_size = 0;
+};
 
 // Takes text one line at a time without copying it. A line ends at CR, at LF
 // or at CR LF; a last line without a line end still counts, an empty text has

@@ -1,5 +1,6 @@
 #include "build/bmp_codec.h"
 #include "model/applet_agent.h"
+#include "support/child_process.h"
 #include "support/items.h"
 #include "support/pictures.h"
 #include "support/run_program.h"
@@ -344,6 +345,48 @@ TEST_F(Cli, TwoThousandItemsPublishWithinBoundedMemory)
 #ifndef __SANITIZE_ADDRESS__
     EXPECT_LT((large - small) * 1024, 8 * static_cast<long>(largeText) + (4 << 20));
 #endif
+}
+
+// Many workers on originals of a few bytes that declare 11000 x 11000
+// pixels: GIF and BMP originals take a few megabytes each, not the size
+// declared; progressive JPEGs, for which libjpeg holds the coefficients of
+// the whole picture at any scale, are decoded one at a time.
+TEST_F(Cli, ManyWorkersOnOriginalsDeclaringLargeSizesStayWithinBoundedMemory)
+{
+    if (test::AddressSanitizer)
+        GTEST_SKIP() << "AddressSanitizer's own memory is no measure here";
+    struct Case {
+        const char* workers;
+        std::vector<std::string> originals;
+        long limitKiB;
+    };
+    std::vector<std::string> gifsAndBmps;
+    for (int i = 0; i < 16; ++i) {
+        const bool four = i % 2 == 1;
+        gifsAndBmps.push_back(i < 8 ? test::gifDeclaring(11000, 11000, i, i, 1, 1)
+                                    : test::bmpFile({40, 11000, 11000, four ? 4 : 8, four ? 2u : 1u, 0, {}, "",
+                                                     std::string(std::size_t(i), '\0') + std::string("\0\1", 2)}));
+    }
+    // Long enough to give each block a bit; each would take about 350 MB.
+    std::vector<std::string> progressiveJpegs;
+    for (int i = 0; i < 8; ++i)
+        progressiveJpegs.push_back(test::progressiveJpegDeclaring(11000, 11000, false) +
+                                   std::string(std::size_t(400'000 + i), '\0'));
+    const Case cases[] = {{"16", gifsAndBmps, 256 << 10}, {"8", progressiveJpegs, 600 << 10}};
+    for (const Case& c : cases) {
+        user.set("PICTAVO_WORKERS", c.workers);
+        std::vector<std::string> args{"new", (site / "many.tvgallery1").string(), "--force"};
+        for (std::size_t i = 0; i < c.originals.size(); ++i) {
+            const std::string& bytes = c.originals[i];
+            const char* extension = bytes.rfind("GIF", 0) == 0 ? ".gif" : bytes.rfind("BM", 0) == 0 ? ".bmp" : ".jpg";
+            const std::filesystem::path original = originals / ("o" + std::to_string(i) + extension);
+            test::writeBytes(original, bytes);
+            args.push_back(original.string());
+        }
+        const auto result = cli(args);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_LT(result.peakKiB, c.limitKiB) << c.workers << " workers";
+    }
 }
 
 // Show prints each item once with its level: deep nesting does not make the
