@@ -129,3 +129,14 @@ void ShowItemControls(QWidget* root, const model::TAppletAgent& agent, int index
     for (const FieldBinding& binding : model::itemBindings())
         TextToControl(item.field(binding.field), control(root, binding), binding);
 }
+
+void CheckGalleryValuesShowable(const model::TAppletData& data)
+{
+    for (const FieldBinding& binding : model::galleryBindings()) {
+        const std::string& text = data.field(binding.field);
+        if (binding.kind == ValueKind::Integer)
+            model::parseInteger(text);
+        else if (binding.kind == ValueKind::Colour)
+            model::HexTextToColor(text);
+    }
+}

@@ -25,5 +25,9 @@ void TextToControl(const std::string& text, QWidget* control, const pictavo::mod
 
 void StoreGalleryControls(QWidget* root, pictavo::model::TAppletAgent& agent);
 void ShowGalleryControls(QWidget* root, const pictavo::model::TAppletAgent& agent);
+// Throws the conversion error that showing the values would throw (an
+// integer or a colour that is not one), before anything is shown.
+void CheckGalleryValuesShowable(const pictavo::model::TAppletData& data);
+
 void StoreItemControls(QWidget* root, pictavo::model::TAppletAgent& agent, int index);
 void ShowItemControls(QWidget* root, const pictavo::model::TAppletAgent& agent, int index);

@@ -15,6 +15,7 @@
 #include <QEvent>
 #include <QFormLayout>
 #include <QFrame>
+#include <QHoverEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -190,11 +191,11 @@ TMainForm::TMainForm(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m
         m_projectFileName.clear();
         startEmptyTree();
         m_agent.ResetToDefaults();
-        ShowGalleryControls(this, m_agent);
+        showPanelsQuietly([this] { ShowGalleryControls(this, m_agent); });
         LoadRecentFiles();
         setModified(false);
         m_lastLayoutIndex = -2009;
-        UpdatePanelLayout();
+        UpdateItemCommands();
     });
 }
 
@@ -210,8 +211,12 @@ void TMainForm::buildMenus()
         a->setObjectName(name);
         if (!shortcut.isEmpty())
             a->setShortcut(shortcut);
+        // No command starts inside another (a build keeps the window painting).
         if (handler)
-            connect(a, &QAction::triggered, this, [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
+            connect(a, &QAction::triggered, this, [this, handler] {
+                if (!commandRunning())
+                    runCommand([this, handler] { (this->*handler)(); });
+            });
         return a;
     };
 
@@ -269,6 +274,11 @@ void TMainForm::buildMenus()
 void TMainForm::buildToolBar()
 {
     m_toolBar = addToolBar(tr("Tool Bar"));
+    // Hidden from its own context menu too, the View menu follows it.
+    connect(m_toolBar, &QToolBar::visibilityChanged, this, [this](bool shown) {
+        if (m_toolBarToggle)
+            m_toolBarToggle->setChecked(shown);
+    });
     m_toolBar->setObjectName("tlbr1");
     m_toolBar->setMovable(false);
     m_toolBar->setIconSize(QSize(22, 22));
@@ -316,8 +326,12 @@ void TMainForm::buildToolBar()
         auto* button = new QToolButton(m_toolBar);
         button->setObjectName(b.name);
         button->setAutoRaise(true);
-        if (shared)
+        // A button takes its tooltip from its action whenever the action
+        // changes (Save's, with every edit): the action carries the hint.
+        if (shared) {
+            shared->setToolTip(tr(b.hint));
             button->setDefaultAction(shared);
+        }
         button->setIcon(themeIcon(b.icon, b.fallback));
         button->setToolTip(tr(b.hint));
         button->setProperty("hint", tr(b.hint));
@@ -650,14 +664,18 @@ QWidget* TMainForm::buildItemTab()
 
 void TMainForm::connectPanels()
 {
-    // The 28 controls whose changes mark the project modified.
+    // Every control whose value Save writes marks the project modified when
+    // the user changes it (values loaded into the panels do not).
     for (SpinEdit* spin : findChildren<SpinEdit*>())
         connect(spin, &QSpinBox::textChanged, this, [this] { spnedtApWidthChange(); });
     for (const char* name : {"edt_pScriptName", "edt__InternalUse_RootDir_Local", "edt__InternalUse_RootDir_Remote",
-                             "edt_IToolTip", "edt_IDesription"})
+                             "edt__pImageLeadingPath", "edtOriginalImagePath", "edt_IToolTip", "edt_IDesription"})
         connect(findChild<QLineEdit*>(name), &QLineEdit::textChanged, this, [this] { spnedtApWidthChange(); });
     for (const char* name : {"cmbx_ILink", "cmbx_ITarget"})
         connect(findChild<QComboBox*>(name), &QComboBox::editTextChanged, this, [this] { spnedtApWidthChange(); });
+    for (QAbstractButton* button : m_pages->findChildren<QAbstractButton*>())
+        if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button))
+            connect(button, &QAbstractButton::toggled, this, [this] { spnedtApWidthChange(); });
 
     // No text may hold the project file's field separator.
     for (QLineEdit* edit : m_pages->findChildren<QLineEdit*>()) {
@@ -693,15 +711,26 @@ void TMainForm::watchHint(QWidget* control)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::HoverEnter || event->type() == QEvent::HoverMove || event->type() == QEvent::Enter) {
-        if (!m_treeRebuilding) {
-            QObject* hinted = watched;
-            // The parts of a spin box or of the tree speak for it.
-            if (!hinted->property("hint").isValid() && hinted->parent() &&
-                (qobject_cast<QAbstractSpinBox*>(hinted->parent()) || qobject_cast<QTreeWidget*>(hinted->parent())))
-                hinted = hinted->parent();
-            m_hint->setText(hinted->property("hint").toString());
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::HoverEnter || type == QEvent::HoverMove || type == QEvent::Enter) && !m_treeRebuilding) {
+        // The hint of the control under the mouse, or of the nearest control
+        // around it that has one: a watched panel must not clear the hint of
+        // the tree it holds, and the parts of a spin box or of the tree speak
+        // for it.
+        auto* widget = qobject_cast<QWidget*>(watched);
+        const auto* pointer = static_cast<const QSinglePointEvent*>(event);
+        QWidget* under = widget ? widget->childAt(pointer->position().toPoint()) : nullptr;
+        QString hint;
+        for (QWidget* w = under ? under : widget; w; w = w->parentWidget()) {
+            if (w->property("hint").isValid()) {
+                hint = w->property("hint").toString();
+                break;
+            }
+            if (w == widget && !qobject_cast<QAbstractSpinBox*>(w->parentWidget()) &&
+                !qobject_cast<QTreeWidget*>(w->parentWidget()))
+                break;
         }
+        m_hint->setText(hint);
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -77,8 +77,11 @@ public:
     TfrmHelp* helpWindow() const { return m_help; }
 
     // Runs a command; a failure is shown in the error box and leaves nothing
-    // busy-looking.
+    // busy-looking. While one runs (a build keeps the window painting), a
+    // close request waits until it has ended and no other command starts.
     void runCommand(const std::function<void()>& command);
+    bool commandRunning() const { return m_commandDepth > 0; }
+    StatusProgress& progress() { return *m_progress; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -98,6 +101,8 @@ private:
 
     bool FormCloseQuery();
     bool savePrompt();
+    bool saveProject();
+    void showPanelsQuietly(const std::function<void()>& show);
     void storePanels();
     void buildOnTree(const std::function<void(pictavo::model::Outline&)>& build);
     bool saveAll(const QString& fileName);
@@ -126,6 +131,11 @@ private:
     Dialogs& m_dialogs;
     pictavo::model::TAppletAgent m_agent;
     bool m_modified = false;
+    // While the panels are loaded from the project, their change signals
+    // are no edits.
+    bool m_showingPanels = false;
+    int m_commandDepth = 0;
+    bool m_closePending = false;
     QString m_projectFileName;
     QTreeWidgetItem* m_currentItemNode = nullptr;
     bool m_treeRebuilding = false;

@@ -25,6 +25,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace model = pictavo::model;
@@ -46,12 +47,19 @@ std::filesystem::path localPath(const QString& text) { return std::filesystem::p
 
 void TMainForm::runCommand(const std::function<void()>& command)
 {
+    ++m_commandDepth;
     try {
         command();
     } catch (const std::exception& e) {
         // Nothing stays busy-looking after a failure.
         m_progress->resetAll();
         m_dialogs.showError(ApplicationTitle, QString::fromUtf8(e.what()));
+    }
+    --m_commandDepth;
+    // A close request that came while the command ran is answered now.
+    if (m_commandDepth == 0 && m_closePending) {
+        m_closePending = false;
+        QTimer::singleShot(0, this, [this] { close(); });
     }
 }
 
@@ -62,7 +70,25 @@ void TMainForm::setModified(bool modified)
     m_save->setEnabled(modified);
 }
 
-void TMainForm::spnedtApWidthChange() { setModified(true); }
+void TMainForm::spnedtApWidthChange()
+{
+    if (!m_showingPanels)
+        setModified(true);
+}
+
+// Loads values into the panels without their change signals counting as
+// edits; check groups still follow their boxes.
+void TMainForm::showPanelsQuietly(const std::function<void()>& show)
+{
+    m_showingPanels = true;
+    try {
+        show();
+    } catch (...) {
+        m_showingPanels = false;
+        throw;
+    }
+    m_showingPanels = false;
+}
 
 void TMainForm::pnlApBgClrClick(QWidget* panel)
 {
@@ -87,8 +113,9 @@ void TMainForm::CheckSeparatorFree(QWidget* control)
         combo->setEditText(QString());
 }
 
-// The save prompt of New, Open and opening by name: false when the user
-// cancels the calling command.
+// The save prompt of New, Open and opening by name: false when the calling
+// command is to stop, with everything kept: the user cancelled, or answered
+// Yes and the save did not happen (its dialog cancelled, or the save failed).
 bool TMainForm::savePrompt()
 {
     if (!m_modified)
@@ -96,9 +123,11 @@ bool TMainForm::savePrompt()
     switch (m_dialogs.askYesNoCancel(tr("Save changes to files?"))) {
     case Dialogs::Answer::Cancel:
         return false;
-    case Dialogs::Answer::Yes:
-        runCommand([this] { Save1Click(); });
-        return true;
+    case Dialogs::Answer::Yes: {
+        bool saved = false;
+        runCommand([this, &saved] { saved = saveProject(); });
+        return saved;
+    }
     case Dialogs::Answer::No:
         break;
     }
@@ -190,7 +219,8 @@ void TMainForm::New1Click()
     m_projectFileName.clear();
     startEmptyTree();
     m_agent.ResetToDefaults();
-    ShowGalleryControls(this, m_agent);
+    showPanelsQuietly([this] { ShowGalleryControls(this, m_agent); });
+    UpdateItemCommands();
     setModified(false);
 }
 
@@ -198,7 +228,6 @@ void TMainForm::Open1Click()
 {
     if (!savePrompt())
         return;
-    publish::ClearPreviewFolder(m_agent);
     const QString chosen = m_dialogs.openFileName(folderText(platform::GetProjectsFolder()), ProjectFilter);
     if (chosen.isEmpty())
         return;
@@ -211,51 +240,67 @@ void TMainForm::OpenProjectFile(const QString& fileName)
         return;
     if (!savePrompt())
         return;
-    publish::ClearPreviewFolder(m_agent);
     loadProject(fileName);
 }
 
-// Reads the project and, only when it was read whole, shows it. A refused or
-// failing file leaves the current project exactly as it was, adds nothing to
-// the recent files and says why.
-bool TMainForm::loadProject(const QString& fileName)
+// Reads the project and, only when everything of it can be shown, puts it in
+// place of the current one. A refused or failing file leaves the current
+// project exactly as it was (panels, tree, items, file name, Modified and the
+// recent files), and says why.
+bool TMainForm::loadProject(const QString& chosen)
 {
+    // Projects are remembered by their absolute paths, wherever the editor
+    // was started.
+    const QString fileName = QFileInfo(chosen).absoluteFilePath();
+    model::TAppletAgent loaded;
     model::Outline outline;
-    if (m_agent.LoadProjectFile(localPath(fileName), outline, *m_progress) == model::LoadOutcome::Refused) {
+    if (loaded.LoadProjectFile(localPath(fileName), outline, *m_progress) == model::LoadOutcome::Refused) {
         m_dialogs.showError(tr("Error"), fromView(model::NotPictavoFileMessage));
         return false;
     }
+    CheckGalleryValuesShowable(loaded.AppletData);
+
+    publish::ClearPreviewFolder(m_agent);
     clearBuildWarnings();
+    m_agent.AppletData = std::move(loaded.AppletData);
+    m_agent.Items = std::move(loaded.Items);
     m_treeRebuilding = true;
     startEmptyTree();
     m_treeRebuilding = true;
     addOutlineNodes(outline);
     m_currentItemNode = nullptr;
-    addRecentFile(fileName.toStdString());
-    LoadRecentFiles();
     m_treeRebuilding = false;
-    ShowGalleryControls(this, m_agent);
+    showPanelsQuietly([this] { ShowGalleryControls(this, m_agent); });
     m_projectFileName = fileName;
-    publish::StageResourceFiles(localPath(QFileInfo(fileName).absolutePath()), *m_progress);
     m_tree->setCurrentItem(m_tree->topLevelItem(0));
+    UpdateItemCommands();
     UpdatePanelLayout();
     setModified(false);
+    addRecentFile(fileName.toStdString());
+    LoadRecentFiles();
+    publish::StageResourceFiles(localPath(QFileInfo(fileName).absolutePath()), *m_progress);
     return true;
 }
 
-void TMainForm::Save1Click()
+void TMainForm::Save1Click() { saveProject(); }
+
+// Save: true when the project was saved, false when the user cancelled the
+// dialog or declined to replace another gallery; a failure throws.
+bool TMainForm::saveProject()
 {
     storePanels();
     if (!m_projectFileName.isEmpty()) {
-        if (saveAll(m_projectFileName))
-            setModified(false);
-        return;
+        if (!saveAll(m_projectFileName))
+            return false;
+        setModified(false);
+        return true;
     }
     const QString chosen = m_dialogs.saveFileName(folderText(platform::GetProjectsFolder()), ProjectFilter);
     if (chosen.isEmpty() || !saveAll(chosen))
-        return;
+        return false;
     setModified(false);
-    m_projectFileName = chosen;
+    m_projectFileName = QFileInfo(chosen).absoluteFilePath();
+    return true;
 }
 
 void TMainForm::Save2Click()
@@ -265,13 +310,19 @@ void TMainForm::Save2Click()
     const QString chosen = m_dialogs.saveFileName(folderText(platform::GetProjectsFolder()), ProjectFilter);
     if (chosen.isEmpty() || !saveAll(chosen))
         return;
-    m_projectFileName = chosen;
+    m_projectFileName = QFileInfo(chosen).absoluteFilePath();
 }
 
 void TMainForm::Exit1Click() { close(); }
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
+    // Not in the middle of a command: the request is answered when it ends.
+    if (commandRunning()) {
+        m_closePending = true;
+        event->ignore();
+        return;
+    }
     bool canClose = true;
     runCommand([this, &canClose] { canClose = FormCloseQuery(); });
     if (canClose)

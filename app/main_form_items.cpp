@@ -134,10 +134,10 @@ void TMainForm::trvwDesignPanelChange(QTreeWidgetItem* node)
         return;
     if (node != m_currentItemNode) {
         m_currentItemNode = node;
-        ShowItemControls(this, m_agent, absoluteIndex(node) - 1);
+        showPanelsQuietly([this, node] { ShowItemControls(this, m_agent, absoluteIndex(node) - 1); });
     }
+    // Selecting an item changes nothing the project file holds: no save is due.
     UpdateItemCommands();
-    setModified(true);
     showPreviewPicture();
 }
 

@@ -192,11 +192,17 @@ private slots:
         QCOMPARE(QString::fromStdString(items()[1].ToolTip), QString("A moved"));
         QCOMPARE(QString::fromStdString(items()[0].ToolTip), QString("B"));
 
-        // Selecting the root keeps the panel's item; selecting after Save marks modified.
+        // Selecting the root keeps the panel's item; selecting an item changes
+        // nothing the file holds, so no save is due.
         tree()->setCurrentItem(root());
         QCOMPARE(m_form->findChild<QTabWidget*>("pgcntrl1")->currentIndex(), 0);
         m_form->setModified(false);
         select("B.jpg");
+        select("C.jpg");
+        QVERIFY(!m_form->isModified());
+        // Picking the item's picture is an edit.
+        m_dialogs->fileNames = {"/pictures/new.jpg"};
+        m_form->spdbtnItemImageNormalClick();
         QVERIFY(m_form->isModified());
     }
 

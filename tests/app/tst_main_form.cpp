@@ -20,11 +20,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <functional>
 #include <memory>
 
 namespace model = pictavo::model;
@@ -102,13 +106,22 @@ private slots:
         QCOMPARE(find<QAction>("Preview1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
     }
 
-    void changeTrackingMarksOnlyTheTrackedControls()
+    void everyEditMarksTheProjectModified()
     {
-        find<QCheckBox>("ckbx_enableAutoPlay")->setChecked(false);
-        find<QLineEdit>("edt__pImageLeadingPath")->setText("images/");
-        QVERIFY(!saveEnabled());
-        find<QLineEdit>("edt_pScriptName")->setText("Holiday");
-        QVERIFY(saveEnabled());
+        // Each control whose value Save writes, changed alone.
+        const std::vector<std::function<void()>> edits = {
+            [this] { find<QCheckBox>("ckbx_enableAutoPlay")->setChecked(false); },
+            [this] { find<QCheckBox>("ckbx_playButtonVisible")->setChecked(false); },
+            [this] { find<QCheckBox>("ckbx__pImageLeadingPathEnabled")->setChecked(true); },
+            [this] { find<QRadioButton>("rdbtn__InternalUse_RootDir_Local_Checked2")->setChecked(true); },
+            [this] { find<QLineEdit>("edt__pImageLeadingPath")->setText("images/"); },
+            [this] { find<QLineEdit>("edt_pScriptName")->setText("Holiday"); },
+        };
+        for (std::size_t i = 0; i < edits.size(); ++i) {
+            m_form->setModified(false);
+            edits[i]();
+            QVERIFY2(saveEnabled(), std::to_string(i).c_str());
+        }
 
         m_form->setModified(false);
         find<SpinEdit>("spnedt_autoPlayDelay")->setValue(9);
@@ -232,15 +245,46 @@ private slots:
         QCOMPARE(find<QLineEdit>("edt_pScriptName")->text(), QString("Mine"));
         QVERIFY(m_form->isModified());
 
-        // Yes on a never-saved project asks for a name; cancelling it still goes on.
+        // Yes means save: when the save's dialog is cancelled, New stops there.
         m_dialogs->answers = {Dialogs::Answer::Yes};
         m_form->New1Click();
         QCOMPARE(m_dialogs->fileDialogFolders.size(), 1);
+        QCOMPARE(find<QLineEdit>("edt_pScriptName")->text(), QString("Mine"));
+        QVERIFY(saveEnabled());
+
+        // And when the save is done, New goes on.
+        QDir().mkpath(path("site"));
+        m_dialogs->answers = {Dialogs::Answer::Yes};
+        m_dialogs->fileNames = {path("site/mine.tvgallery1")};
+        m_form->New1Click();
+        QVERIFY(QFile::exists(path("site/mine.tvgallery1")));
         QCOMPARE(find<QLineEdit>("edt_pScriptName")->text(), QString("gallery1"));
         QVERIFY(!saveEnabled());
 
         m_form->New1Click();  // unmodified: no prompt
-        QCOMPARE(m_dialogs->said.size(), 2);
+        QCOMPARE(m_dialogs->said.size(), 3);
+    }
+
+    void yesThenAFailedSaveStopsOpenExitAndRecentFiles()
+    {
+        const QString other = writeProject("other.tvgallery1", 1);
+        find<QLineEdit>("edt_pScriptName")->setText("Unsaved");
+        // A save that fails: the gallery name is no file name.
+        find<QLineEdit>("edt_pScriptName")->setText("a/b");
+        QDir().mkpath(path("site"));
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            m_dialogs->answers = {Dialogs::Answer::Yes};
+            m_dialogs->fileNames = {path("site/x.tvgallery1")};
+            m_form->runCommand([&] { m_form->OpenProjectFile(other); });
+            QCOMPARE(find<QLineEdit>("edt_pScriptName")->text(), QString("a/b"));
+            QVERIFY(m_form->projectFileName().isEmpty());
+            QVERIFY(saveEnabled());
+        }
+        m_dialogs->answers = {Dialogs::Answer::Yes};
+        m_dialogs->fileNames = {path("site/x.tvgallery1")};
+        QVERIFY(!m_form->close());
+        QVERIFY(saveEnabled());
+        m_form->setModified(false);
     }
 
     void saveAsksForANameOnceAndKeepsItAsTyped()
@@ -374,6 +418,97 @@ private slots:
         QVERIFY(page.startsWith(path("data/Tavemo/Pictavo/1.0/Runs/")));
         QVERIFY(QFile::exists(page));
         QVERIFY(!m_form->isModified());
+    }
+
+    void aProjectThatFailsToOpenChangesNothing()
+    {
+        const QString current = writeProject("current.tvgallery1", 2, "Current");
+        m_form->OpenProjectFile(current);
+        find<QLineEdit>("edt_pScriptName")->setText("Edited");
+        const QStringList recent = recentEntries();
+        for (const auto& [field, value] : {std::pair{"largeImageWidth", "abc"}, std::pair{"pPreviewBgColor", "zz"}}) {
+            model::TAppletAgent damaged;
+            damaged.ResetToDefaults();
+            damaged.AppletData.field(model::TAppletData::fieldPosition(field)) = value;
+            damaged.Items.push_back(pictavo::test::itemWithOriginal("/x/one.jpg"));
+            model::NullProgress progress;
+            damaged.SaveProjectFile(path("damaged.tvgallery1").toStdString(), progress);
+
+            m_dialogs->answers = {Dialogs::Answer::No};
+            m_form->runCommand([this] { m_form->OpenProjectFile(path("damaged.tvgallery1")); });
+            QVERIFY(m_dialogs->said.last().startsWith("Spinmora: '"));
+            QCOMPARE(m_form->projectFileName(), current);
+            QCOMPARE(m_form->tree()->topLevelItem(0)->childCount(), 2);
+            QCOMPARE(m_form->agent().Items.size(), std::size_t(2));
+            QCOMPARE(m_form->agent().AppletData.pScriptName, std::string("Current"));
+            QCOMPARE(find<QLineEdit>("edt_pScriptName")->text(), QString("Edited"));
+            QVERIFY(m_form->isModified());
+            QCOMPARE(recentEntries(), recent);
+        }
+    }
+
+    void projectsAreRememberedByTheirAbsolutePaths()
+    {
+        writeProject("relative.tvgallery1", 1);
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(path(""));
+        m_form->OpenProjectFile("relative.tvgallery1");
+        QDir::setCurrent(before);
+        QCOMPARE(m_form->projectFileName(), path("relative.tvgallery1"));
+        QCOMPARE(recentEntries().first(), "&1 " + path("relative.tvgallery1"));
+    }
+
+    void aCloseRequestDuringACommandWaitsUntilItEnds()
+    {
+        m_form->show();
+        find<QLineEdit>("edt_pScriptName")->setText("Edited");
+        m_dialogs->answers = {Dialogs::Answer::Cancel};
+        QMetaObject::invokeMethod(m_form, "close", Qt::QueuedConnection);
+        int promptsDuringTheCommand = -1;
+        m_form->runCommand([&] {
+            // What a build does while it waits for its pictures.
+            m_form->progress().waiting();
+            promptsDuringTheCommand = int(m_dialogs->said.size());
+        });
+        QCOMPARE(promptsDuringTheCommand, 0);
+        QVERIFY(m_form->isVisible());
+        QTRY_COMPARE(m_dialogs->said, QStringList({"Warning: Save changes to files before Exit?"}));
+        QVERIFY(m_form->isVisible());  // Cancel keeps it open
+    }
+
+    void detailsOfTheWindow()
+    {
+        // The Save button keeps its hint whatever its action does.
+        find<QLineEdit>("edt_pScriptName")->setText("Edited");
+        QCOMPARE(find<QToolButton>("tlbtnSave")->toolTip(), QString("Save the current project to a file"));
+        // The item commands follow the selection from the start, after New and after Open.
+        for (int round = 0; round < 3; ++round) {
+            if (round == 1) {
+                m_form->setModified(false);
+                m_form->New1Click();
+            }
+            if (round == 2)
+                m_form->OpenProjectFile(writeProject("two.tvgallery1", 2));
+            QVERIFY(find<QPushButton>("btnBatchImportImgs")->isEnabled());
+            QVERIFY(find<QToolButton>("tlbtnInsert")->isEnabled());
+            QVERIFY(!find<QToolButton>("tlbtnDelete")->isEnabled());
+            QVERIFY(!find<QToolButton>("tlbtnMoveUp")->isEnabled());
+            QVERIFY(!find<QToolButton>("tlbtnMoveDown")->isEnabled());
+        }
+        // Hovering the tree shows its hint on the hint line.
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form));
+        QTest::mouseMove(find<QToolButton>("tlbtnNew"));
+        QTRY_COMPARE(find<QLabel>("stctxtHint")->text(), QString("Create a new project"));
+        QTest::mouseMove(m_form->tree()->viewport(), QPoint(40, 60));
+        QTRY_COMPARE(find<QLabel>("stctxtHint")->text(),
+                     QString("Add, remove or move items by right-clicking the mouse."));
+        // The View menu follows the toolbar however it is hidden.
+        m_form->show();
+        find<QToolBar>("tlbr1")->hide();
+        QVERIFY(!find<QAction>("ToolBar1")->isChecked());
+        find<QToolBar>("tlbr1")->show();
+        QVERIFY(find<QAction>("ToolBar1")->isChecked());
     }
 
     void theBuildsWarningsShowOnTheStatusBar()
