@@ -44,11 +44,8 @@ std::string ControlToText(QWidget* widget, const FieldBinding& binding)
     case ValueKind::ChoiceText:
         return trimmed(static_cast<QComboBox*>(widget)->currentText());
     case ValueKind::Integer:
-        try {
-            return std::to_string(model::parseInteger(static_cast<SpinEdit*>(widget)->typedText().toStdString()));
-        } catch (const pictavo::platform::UserError&) {
-            return std::to_string(binding.minimum);
-        }
+        // Save may come while the user is still typing: the text as it stands counts.
+        return std::to_string(static_cast<SpinEdit*>(widget)->typedValue());
     case ValueKind::Switch:
     case ValueKind::Option:
         return static_cast<QAbstractButton*>(widget)->isChecked() ? "1" : "0";

@@ -13,9 +13,9 @@ class QWidget;
 
 QString projectTextToQString(const std::string& bytes);
 
-// The text of a control's state: trimmed text, a spin box's integer (its
-// range's lower end when the typed text is not an integer), "1"/"0",
-// six upper-case hexadecimal digits.
+// The text of a control's state: trimmed text, a spin box's integer as typed
+// so far, brought into its range (its range's lower end when the typed text
+// is not an integer), "1"/"0", six upper-case hexadecimal digits.
 std::string ControlToText(QWidget* control, const pictavo::model::FieldBinding& binding);
 
 // Sets a control from text: spin boxes clamp into their range, check boxes
