@@ -23,6 +23,9 @@ std::string ControlToText(QWidget* control, const pictavo::model::FieldBinding& 
 // integer or not hexadecimal throws the conversion error.
 void TextToControl(const std::string& text, QWidget* control, const pictavo::model::FieldBinding& binding);
 
+// Lets every text control of the panels hold texts of any length.
+void LiftTextLengthLimits(QWidget* root);
+
 void StoreGalleryControls(QWidget* root, pictavo::model::TAppletAgent& agent);
 void ShowGalleryControls(QWidget* root, const pictavo::model::TAppletAgent& agent);
 void StoreItemControls(QWidget* root, pictavo::model::TAppletAgent& agent, int index);

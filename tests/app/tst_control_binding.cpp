@@ -4,6 +4,7 @@
 #include "spin_edit.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QLocale>
 #include <QTabWidget>
@@ -190,6 +191,53 @@ private slots:
             StoreGalleryControls(m_form, agent);
             QCOMPARE(stored(agent.AppletData.field(field)), QString(c.stored));
         }
+    }
+
+    // Texts longer than a line edit's default limit of 32767 characters.
+    void textsAreNeverCut()
+    {
+        openWindow("C");
+        model::TAppletAgent& agent = m_form->agent();
+        agent.Items.push_back(model::TItemData());
+        std::string text;
+        while (text.size() < 40003)
+            text += "w" + std::to_string(text.size());
+        text.resize(40003);
+
+        auto isText = [](const FieldBinding& b) { return b.kind == ValueKind::Text || b.kind == ValueKind::ChoiceText; };
+        int texts = 0;
+        for (const FieldBinding& b : model::galleryBindings())
+            if (isText(b)) {
+                agent.AppletData.field(b.field) = text;
+                ++texts;
+            }
+        for (const FieldBinding& b : model::itemBindings())
+            if (isText(b)) {
+                agent.Items[0].field(b.field) = text;
+                ++texts;
+            }
+        QCOMPARE(texts, 9);
+        ShowGalleryControls(m_form, agent);
+        ShowItemControls(m_form, agent, 0);
+        agent.AppletData = model::TAppletData();
+        agent.Items[0] = model::TItemData();
+        StoreGalleryControls(m_form, agent);
+        StoreItemControls(m_form, agent, 0);
+        for (const FieldBinding& b : model::galleryBindings())
+            if (isText(b))
+                QVERIFY2(agent.AppletData.field(b.field) == text, b.control.data());
+        for (const FieldBinding& b : model::itemBindings())
+            QVERIFY2(agent.Items[0].field(b.field) == text, b.control.data());
+
+        // Typing on past the default limit goes on too.
+        auto* tip = m_form->findChild<QLineEdit*>("edt_IToolTip");
+        tip->end(false);
+        QTest::keyClicks(tip, "end");
+        QCOMPARE(tip->text().size(), 40006);
+        auto* link = m_form->findChild<QComboBox*>("cmbx_ILink");
+        link->lineEdit()->end(false);
+        QTest::keyClicks(link->lineEdit(), "end");
+        QCOMPARE(link->currentText().size(), 40006);
     }
 };
 
