@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <algorithm>
+#include <limits>
 #include <stdexcept>
 
 using pictavo::model::FieldBinding;
@@ -44,11 +45,8 @@ std::string ControlToText(QWidget* widget, const FieldBinding& binding)
     case ValueKind::ChoiceText:
         return trimmed(static_cast<QComboBox*>(widget)->currentText());
     case ValueKind::Integer:
-        try {
-            return std::to_string(model::parseInteger(static_cast<SpinEdit*>(widget)->typedText().toStdString()));
-        } catch (const pictavo::platform::UserError&) {
-            return std::to_string(binding.minimum);
-        }
+        // Save may come while the user is still typing: the text as it stands counts.
+        return std::to_string(static_cast<SpinEdit*>(widget)->typedValue());
     case ValueKind::Switch:
     case ValueKind::Option:
         return static_cast<QAbstractButton*>(widget)->isChecked() ? "1" : "0";
@@ -97,6 +95,20 @@ void TextToControl(const std::string& text, QWidget* widget, const FieldBinding&
         static_cast<ColourPanel*>(widget)->setColour(QColor(c.red, c.green, c.blue));
         return;
     }
+    }
+}
+
+void LiftTextLengthLimits(QWidget* root)
+{
+    // A line edit cuts its text at 32767 characters unless told otherwise.
+    constexpr int Unlimited = std::numeric_limits<int>::max();
+    for (const auto* bindings : {&model::galleryBindings(), &model::itemBindings()}) {
+        for (const FieldBinding& binding : *bindings) {
+            if (binding.kind == ValueKind::Text)
+                static_cast<QLineEdit*>(control(root, binding))->setMaxLength(Unlimited);
+            else if (binding.kind == ValueKind::ChoiceText)
+                static_cast<QComboBox*>(control(root, binding))->lineEdit()->setMaxLength(Unlimited);
+        }
     }
 }
 

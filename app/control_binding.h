@@ -13,15 +13,18 @@ class QWidget;
 
 QString projectTextToQString(const std::string& bytes);
 
-// The text of a control's state: trimmed text, a spin box's integer (its
-// range's lower end when the typed text is not an integer), "1"/"0",
-// six upper-case hexadecimal digits.
+// The text of a control's state: trimmed text, a spin box's integer as typed
+// so far, brought into its range (its range's lower end when the typed text
+// is not an integer), "1"/"0", six upper-case hexadecimal digits.
 std::string ControlToText(QWidget* control, const pictavo::model::FieldBinding& binding);
 
 // Sets a control from text: spin boxes clamp into their range, check boxes
 // and option buttons are checked exactly by "1". A value that is not an
 // integer or not hexadecimal throws the conversion error.
 void TextToControl(const std::string& text, QWidget* control, const pictavo::model::FieldBinding& binding);
+
+// Lets every text control of the panels hold texts of any length.
+void LiftTextLengthLimits(QWidget* root);
 
 void StoreGalleryControls(QWidget* root, pictavo::model::TAppletAgent& agent);
 void ShowGalleryControls(QWidget* root, const pictavo::model::TAppletAgent& agent);

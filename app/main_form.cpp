@@ -361,6 +361,7 @@ void TMainForm::buildPanels()
     m_pages->addTab(buildScriptMoreTab(), tr("More Script Parameters"));
     m_pages->addTab(buildPathTab(), tr("Path"));
     m_pages->addTab(buildItemTab(), tr("Item General"));
+    LiftTextLengthLimits(m_pages);
     connectPanels();
 }
 
