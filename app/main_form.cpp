@@ -1,5 +1,6 @@
 #include "main_form.h"
 
+#include "app_icon.h"
 #include "check_group_box.h"
 #include "colour_panel.h"
 #include "control_binding.h"
@@ -184,6 +185,7 @@ TMainForm::TMainForm(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m
     // centred there when it first shows.
     resize(972, 673);
     setWindowTitle(tr("Pictavo"));
+    setWindowIcon(pictavoIcon());
 
     // The creation handler's steps: defaults into the panels, the recent
     // files, a clean project. A failure is shown and the rest skipped.
