@@ -1,5 +1,6 @@
 #include "about_box.h"
 
+#include "app_icon.h"
 #include "dialogs.h"
 #include "model/product.h"
 
@@ -53,6 +54,10 @@ TformAbout::TformAbout(Dialogs& dialogs, QWidget* parent) : QDialog(parent)
     white.setColor(QPalette::WindowText, Qt::black);
     setPalette(white);
 
+    setWindowIcon(pictavoIcon());
+    auto* icon = new QLabel(this);
+    icon->setObjectName("imgProductIcon");
+    icon->setPixmap(pictavoIcon().pixmap(64, 64));
     auto* product = new QLabel(text(pictavo::model::ProductName), this);
     product->setObjectName("lblProductName");
     QFont big = product->font();
@@ -81,9 +86,14 @@ TformAbout::TformAbout(Dialogs& dialogs, QWidget* parent) : QDialog(parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(28, 22, 28, 18);
-    layout->addWidget(product);
-    layout->addWidget(version);
-    layout->addWidget(maker);
+    auto* heading = new QGridLayout;
+    heading->setHorizontalSpacing(16);
+    heading->addWidget(icon, 0, 0, 3, 1, Qt::AlignTop);
+    heading->addWidget(product, 0, 1);
+    heading->addWidget(version, 1, 1);
+    heading->addWidget(maker, 2, 1);
+    heading->setColumnStretch(1, 1);
+    layout->addLayout(heading);
     layout->addSpacing(16);
     layout->addLayout(links);
     layout->addSpacing(16);

@@ -2,12 +2,12 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 ColourPanel::ColourPanel(QWidget* parent) : QFrame(parent)
 {
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Sunken);
-    setAutoFillBackground(true);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(40, 20);
@@ -17,8 +17,34 @@ ColourPanel::ColourPanel(QWidget* parent) : QFrame(parent)
 void ColourPanel::setColour(const QColor& colour)
 {
     m_colour = colour;
-    setStyleSheet(QString("ColourPanel { background-color: %1; }").arg(colour.name()));
     setToolTip(colour.name().toUpper());
+    update();
+}
+
+void ColourPanel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRect inside = contentsRect();
+    if (isEnabled()) {
+        painter.fillRect(inside, m_colour);
+    } else {
+        // Faded and hatched as disabled controls are, the colour still shows
+        // what is stored.
+        painter.fillRect(inside, palette().color(QPalette::Disabled, QPalette::Window));
+        QColor faded = m_colour;
+        faded.setAlpha(110);
+        painter.fillRect(inside, faded);
+        painter.fillRect(inside, QBrush(palette().color(QPalette::Disabled, QPalette::WindowText), Qt::BDiagPattern));
+    }
+    drawFrame(&painter);
+    if (hasFocus()) {
+        // The highlight colour, with a dotted line inside it in black or white,
+        // whichever stands out from the swatch: a ring that shows on any colour.
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(QRectF(inside).adjusted(1, 1, -1, -1));
+        painter.setPen(QPen(m_colour.lightness() < 128 ? Qt::white : Qt::black, 1, Qt::DotLine));
+        painter.drawRect(inside.adjusted(3, 3, -4, -4));
+    }
 }
 
 void ColourPanel::mouseReleaseEvent(QMouseEvent* event)

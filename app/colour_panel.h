@@ -3,7 +3,9 @@
 #include <QColor>
 #include <QFrame>
 
-// A swatch that shows a colour as its background; a click asks for another.
+// A swatch that shows a colour; a click, or Space or Enter while it has the
+// focus, asks for another. It shows the focus with a ring and, disabled,
+// its colour faded under a hatch.
 class ColourPanel : public QFrame {
     Q_OBJECT
 
@@ -16,6 +18,7 @@ signals:
     void clicked();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 

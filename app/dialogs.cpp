@@ -4,10 +4,27 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace {
+
+// Window managers write the title in bold between the window's icon and its
+// buttons, and shorten it to "..." where it does not fit: a box with a short
+// message would show its title so. It is made wide enough for the title and
+// room for the icon and three buttons, each about a line high, and padding.
+void makeRoomForTitle(QMessageBox& box)
+{
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+    const int wanted = metrics.horizontalAdvance(box.windowTitle()) + 6 * metrics.height();
+    // An empty item across the first row, which takes no height of its own.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), 0, 0, 1,
+                      grid->columnCount());
+}
 
 // The platform's message dialog with the product's button names.
 Dialogs::Answer ask(QWidget* owner, QMessageBox::Icon icon, const QString& caption, const QString& text,
@@ -22,6 +39,7 @@ Dialogs::Answer ask(QWidget* owner, QMessageBox::Icon icon, const QString& capti
         box.setEscapeButton(cancel);
     else if (no)
         box.setEscapeButton(no);
+    makeRoomForTitle(box);
     box.exec();
     if (box.clickedButton() == yes)
         return Dialogs::Answer::Yes;
@@ -51,6 +69,7 @@ void QtDialogs::showError(const QString& caption, const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::NoButton, m_owner);
     box.addButton(QObject::tr("OK"), QMessageBox::AcceptRole);
+    makeRoomForTitle(box);
     box.exec();
 }
 

@@ -1,5 +1,6 @@
 #include "file_association.h"
 
+#include "app_icon.h"
 #include "platform/file_writer.h"
 #include "platform/folders.h"
 #include "platform/user_error.h"
@@ -49,14 +50,20 @@ void RegisterFileAssociation(const QString& executable)
             return;
         const std::filesystem::path mime = data / "mime";
         const std::filesystem::path applications = data / "applications";
+        const std::filesystem::path icons = data / "icons" / "hicolor" / "scalable" / "apps";
         std::filesystem::create_directories(mime / "packages");
         std::filesystem::create_directories(applications);
+        std::filesystem::create_directories(icons);
         pictavo::platform::writeWholeFile(mime / "packages" / "pictavo.xml", mimePackage);
+        // The entry names its icon, as an installed program's does, so that
+        // the theme's lookup finds it here or in the installed copy.
+        pictavo::platform::writeWholeFile(icons / "pictavo.svg", pictavoIconSvg().toStdString());
         const QString entry = "[Desktop Entry]\n"
                               "Type=Application\n"
                               "Name=Pictavo\n"
                               "Comment=Build image galleries for web pages\n"
                               "Exec=" + execArgument(executable) + " %f\n"
+                              "Icon=pictavo\n"
                               "MimeType=application/x-pictavo-project;\n"
                               "Terminal=false\n"
                               "Categories=Graphics;WebDevelopment;\n";

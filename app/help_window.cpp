@@ -1,5 +1,7 @@
 #include "help_window.h"
 
+#include "window_placement.h"
+
 #include <QCloseEvent>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -20,6 +22,10 @@ TfrmHelp::TfrmHelp(QWidget* parent) : QWidget(parent, Qt::Tool)
 void TfrmHelp::navigate(const QUrl& address)
 {
     m_browser->setSource(address);
+    // It opens beside the main window, where it hides none of the controls
+    // the page explains; once open, it stays where the user puts it.
+    if (!isVisible() && parentWidget())
+        placeBeside(this, parentWidget());
     show();
     raise();
 }

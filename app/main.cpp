@@ -1,5 +1,6 @@
 // pictavo: the editor.
 
+#include "app_icon.h"
 #include "dialogs.h"
 #include "file_association.h"
 #include "main_form.h"
@@ -14,6 +15,7 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Spinmora");
+    QApplication::setWindowIcon(pictavoIcon());
 
     QtDialogs dialogs;
     TMainForm form(dialogs);

@@ -1,5 +1,6 @@
 #include "main_form.h"
 
+#include "app_icon.h"
 #include "check_group_box.h"
 #include "colour_panel.h"
 #include "control_binding.h"
@@ -7,6 +8,7 @@
 #include "help_window.h"
 #include "platform/preview_server.h"
 #include "spin_edit.h"
+#include "window_placement.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -24,7 +26,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -141,7 +143,6 @@ TMainForm::TMainForm(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m
     treeLayout->addWidget(m_tree);
     m_pages = new QTabWidget(splitter);
     m_pages->setObjectName("pgcntrl1");
-    m_pages->setMinimumSize(433, 420);
     splitter->addWidget(treePanel);
     splitter->addWidget(m_pages);
     splitter->setStretchFactor(0, 0);
@@ -150,6 +151,9 @@ TMainForm::TMainForm(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m
     setCentralWidget(splitter);
     buildTree();
     buildPanels();
+    // Never smaller than 433 by 420, nor than its pages need: squeezed
+    // below that, a page's layout crushes its controls out of sight.
+    m_pages->setMinimumSize(m_pages->minimumSizeHint().expandedTo(QSize(433, 420)));
     buildItemCommands();
 
     auto* status = new QStatusBar(this);
@@ -178,11 +182,11 @@ TMainForm::TMainForm(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m
 
     m_help = new TfrmHelp(this);
 
-    // The window opens 972 by 673, centred.
+    // The size the window is designed at; it is fitted to its screen and
+    // centred there when it first shows.
     resize(972, 673);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
     setWindowTitle(tr("Pictavo"));
+    setWindowIcon(pictavoIcon());
 
     // The creation handler's steps: defaults into the panels, the recent
     // files, a clean project. A failure is shown and the rest skipped.
@@ -220,6 +224,12 @@ void TMainForm::buildMenus()
         return a;
     };
 
+    // Keys that the window answers itself (below), shown beside the commands
+    // they stand for.
+    auto withKey = [](const QString& text, QKeySequence::StandardKey key) {
+        return text + '\t' + QKeySequence(key).toString(QKeySequence::NativeText);
+    };
+
     QMenu* file = bar->addMenu(tr("&File"));
     file->setObjectName("File1");
     action(file, "New1", tr("&New..."), QKeySequence(Qt::CTRL | Qt::Key_N), &TMainForm::New1Click)
@@ -235,7 +245,7 @@ void TMainForm::buildMenus()
     m_recentMenu->setObjectName("mnitRecentFiles");
     connect(m_recentMenu, &QMenu::triggered, this, [this](QAction* entry) { RecentFileClick(entry); });
     file->addSeparator();
-    action(file, "Exit1", tr("E&xit"), {}, &TMainForm::Exit1Click)
+    action(file, "Exit1", tr("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), &TMainForm::Exit1Click)
         ->setIcon(themeIcon("application-exit", QStyle::SP_DialogCloseButton));
 
     QMenu* view = bar->addMenu(tr("&View"));
@@ -250,9 +260,13 @@ void TMainForm::buildMenus()
     QMenu* item = bar->addMenu(tr("&Item"));
     item->setObjectName("Item1");
     action(item, "Insert2", tr("I&nsert"), {}, nullptr)->setIcon(themeIcon("list-add", QStyle::SP_FileDialogNewFolder));
-    action(item, "Delete2", tr("&Delete"), {}, nullptr)->setIcon(themeIcon("list-remove", QStyle::SP_TrashIcon));
+    action(item, "Delete2", withKey(tr("&Delete"), QKeySequence::Delete), {}, nullptr)
+        ->setIcon(themeIcon("list-remove", QStyle::SP_TrashIcon));
     action(item, "MoveUp2", tr("Move &Up"), {}, nullptr)->setIcon(themeIcon("go-up", QStyle::SP_ArrowUp));
     action(item, "MoveDown2", tr("Move &Down"), {}, nullptr)->setIcon(themeIcon("go-down", QStyle::SP_ArrowDown));
+    item->addSeparator();
+    action(item, "BatchImportImgs1", tr("&Batch Importing Images..."), {}, nullptr)
+        ->setIcon(themeIcon("document-import", QStyle::SP_DirOpenIcon));
 
     QMenu* script = bar->addMenu(tr("&Script"));
     script->setObjectName("Script1");
@@ -261,7 +275,7 @@ void TMainForm::buildMenus()
 
     QMenu* help = bar->addMenu(tr("&Help"));
     help->setObjectName("Help1");
-    action(help, "Topic1", tr("Help &Topics"), {}, &TMainForm::Topic1Click)
+    action(help, "Topic1", withKey(tr("Help &Topics"), QKeySequence::HelpContents), {}, &TMainForm::Topic1Click)
         ->setIcon(themeIcon("help-contents", QStyle::SP_MessageBoxQuestion));
     action(help, "ViewSample1", tr("View &Samples..."), {}, &TMainForm::ViewSample1Click);
     help->addSeparator();
@@ -269,6 +283,18 @@ void TMainForm::buildMenus()
     action(help, "ContactUs1", tr("&Contact Us"), {}, &TMainForm::ContactUs1Click);
     action(help, "About1", tr("&About"), {}, &TMainForm::About1Click)
         ->setIcon(themeIcon("help-about", QStyle::SP_MessageBoxInformation));
+
+    // Keys of the whole window. Delete reaches the selected item wherever the
+    // focus is, except in a text box, which takes the key for its own text.
+    auto key = [this](const char* name, const QKeySequence& shortcut, void (TMainForm::*handler)()) {
+        auto* a = new QAction(this);
+        a->setObjectName(name);
+        a->setShortcut(shortcut);
+        connect(a, &QAction::triggered, this, [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
+        addAction(a);
+    };
+    key("actContextHelp", QKeySequence::HelpContents, &TMainForm::contextHelp);
+    key("actDeleteKey", QKeySequence::Delete, &TMainForm::deleteKeyPress);
 }
 
 void TMainForm::buildToolBar()
@@ -734,4 +760,42 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
         m_hint->setText(hint);
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    if (!m_placed && !event->spontaneous()) {
+        m_placed = true;
+        placeCentred(this);
+    }
+    QMainWindow::showEvent(event);
+}
+
+// The root is no item: Delete does nothing there.
+void TMainForm::deleteKeyPress()
+{
+    QTreeWidgetItem* selected = m_tree->currentItem();
+    if (selected && selected != m_tree->topLevelItem(0))
+        Delete1Click();
+}
+
+// The help page of the group that holds the focused control, as that group's
+// help button opens it; the help topics where no group has a help button.
+void TMainForm::contextHelp()
+{
+    for (QWidget* control = focusWidget(); control && control != this; control = control->parentWidget()) {
+        // A check box on a check group's frame stands for that group.
+        for (TCheckGroupBox* group : control->parentWidget()->findChildren<TCheckGroupBox*>(QString(), Qt::FindDirectChildrenOnly))
+            if (group->checkComponent() == control) {
+                control = group;
+                break;
+            }
+        for (QToolButton* button : control->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (button->property("tag").isValid()) {
+                SpeedButton1Click(button->property("tag").toInt());
+                return;
+            }
+        }
+    }
+    Topic1Click();
 }

@@ -51,6 +51,7 @@ public:
     // Item commands and the tree.
     void Insert1Click();
     void Delete1Click();
+    void deleteKeyPress();
     void MoveUp1Click();
     void MoveDown1Click();
     void btnBatchImportImgsClick();
@@ -63,8 +64,9 @@ public:
     QTreeWidget* tree() const { return m_tree; }
     QTreeWidgetItem* currentItemNode() const { return m_currentItemNode; }
 
-    // Context help for a help button's tag.
+    // Context help for a help button's tag, and for the focused control (F1).
     void SpeedButton1Click(int tag);
+    void contextHelp();
     static QString helpPage(int tag);
     static QString PathToFileUrl(const QString& path);
 
@@ -85,6 +87,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -140,6 +143,7 @@ private:
     QTreeWidgetItem* m_currentItemNode = nullptr;
     bool m_treeRebuilding = false;
     int m_lastLayoutIndex = -2009;
+    bool m_placed = false;
 
     QToolBar* m_toolBar = nullptr;
     QTreeWidget* m_tree = nullptr;

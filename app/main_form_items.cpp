@@ -61,7 +61,7 @@ void TMainForm::buildItemCommands()
         {"Delete1", "Delete2", "tlbtnDelete", "&Delete", &TMainForm::Delete1Click},
         {"MoveUp1", "MoveUp2", "tlbtnMoveUp", "Move &Up", &TMainForm::MoveUp1Click},
         {"MoveDown1", "MoveDown2", "tlbtnMoveDown", "Move &Down", &TMainForm::MoveDown1Click},
-        {nullptr, nullptr, "btnBatchImportImgs", nullptr, &TMainForm::btnBatchImportImgsClick},
+        {nullptr, "BatchImportImgs1", "btnBatchImportImgs", nullptr, &TMainForm::btnBatchImportImgsClick},
     };
     for (int c = 0; c < 5; ++c) {
         const Names& n = names[c];
@@ -72,10 +72,10 @@ void TMainForm::buildItemCommands()
             connect(tool, &QToolButton::clicked, this, run);
         else if (auto* push = qobject_cast<QPushButton*>(command.button))
             connect(push, &QPushButton::clicked, this, run);
-        if (!n.popup)
-            continue;
         command.menu = findChild<QAction*>(n.menu);
         connect(command.menu, &QAction::triggered, this, run);
+        if (!n.popup)
+            continue;
         command.popup = m_popup->addAction(tr(n.text));
         command.popup->setObjectName(n.popup);
         command.popup->setIcon(command.menu->icon());

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -67,6 +68,14 @@ private:
         model::NullProgress progress;
         agent.SaveProjectFile(path(name).toStdString(), progress);
         return path(name);
+    }
+
+    // The window shown and active, so that its shortcuts answer keys.
+    void activate()
+    {
+        m_form->show();
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form));
     }
 
     QStringList recentEntries()
@@ -598,6 +607,114 @@ private slots:
         m_form->Save2Click();
         QVERIFY(QFile::exists(path("site/second.tvgallery1")));
         QCOMPARE(m_form->projectFileName(), path("site/second.tvgallery1"));
+    }
+
+    void deleteKeyDeletesTheSelectedItemOutsideTextBoxes()
+    {
+        activate();
+        auto* tree = find<QTreeWidget>("trvwDesignPanel");
+        QTreeWidgetItem* root = tree->topLevelItem(0);
+        m_form->Insert1Click();
+        tree->setCurrentItem(root->child(0));
+        auto* title = find<QLineEdit>("edt_IToolTip");
+        title->setText("abc");
+        title->setFocus();
+        title->setCursorPosition(0);
+        QTest::keyClick(title, Qt::Key_Delete);
+        QCOMPARE(title->text(), QString("bc"));
+        QCOMPARE(root->childCount(), 1);
+        QVERIFY(m_dialogs->said.isEmpty());
+
+        const QString question = "Warning: Are you sure to delete this item and all its children?";
+        tree->setFocus();
+        m_dialogs->answers = {Dialogs::Answer::No};
+        QTest::keyClick(tree, Qt::Key_Delete);
+        QCOMPARE(m_dialogs->said, QStringList({question}));
+        QCOMPARE(root->childCount(), 1);
+        // The item is still selected while another control has the focus.
+        find<QToolButton>("spdbtnItURL")->setFocus();
+        m_dialogs->answers = {Dialogs::Answer::Yes};
+        QTest::keyClick(find<QToolButton>("spdbtnItURL"), Qt::Key_Delete);
+        QCOMPARE(m_dialogs->said, QStringList({question, question}));
+        QCOMPARE(root->childCount(), 0);
+        QCOMPARE(m_form->agent().Items.size(), size_t(0));
+        // The root cannot be deleted: the key does nothing there.
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_Delete);
+        QCOMPARE(m_dialogs->said.size(), 2);
+    }
+
+    void f1OpensTheHelpOfTheFocusedGroup()
+    {
+        activate();
+        const struct {
+            const char* control;
+            const char* page;
+        } cases[] = {
+            {"spnedt_largeImageWidth", "customizing_fl_script_script_large_image.htm"},
+            {"ckbx_enableAutoPlay", "customizing_fl_script_script_autoplay.htm"},
+            {"spnedt_playButtonX", "customizing_fl_script_script_buttons.htm"},
+            {"pnl_pPreviewBgColor", "customizing_fl_script_script_general.htm"},
+        };
+        for (const auto& c : cases) {
+            auto* control = find<QWidget>(c.control);
+            control->setFocus();
+            QTest::keyClick(control, Qt::Key_F1);
+            QVERIFY2(m_form->helpWindow()->browser()->source().toString().endsWith(QString("/help/") + c.page),
+                     c.control);
+        }
+        QVERIFY(m_form->helpWindow()->isVisible());
+        // Where no group has a help button: the help topics.
+        find<QTreeWidget>("trvwDesignPanel")->setFocus();
+        QTest::keyClick(find<QTreeWidget>("trvwDesignPanel"), Qt::Key_F1);
+        QCOMPARE(m_dialogs->opened.size(), 1);
+        QVERIFY(m_dialogs->opened[0].toString().endsWith("/help/index.html"));
+    }
+
+    void ctrlQClosesThroughTheSavePrompt()
+    {
+        activate();
+        find<QLineEdit>("edt_pScriptName")->setText("x");
+        m_dialogs->answers = {Dialogs::Answer::Cancel};
+        QTest::keyClick(m_form, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(m_dialogs->said, QStringList({"Warning: Save changes to files before Exit?"}));
+        QVERIFY(m_form->isVisible());
+        m_dialogs->answers = {Dialogs::Answer::No};
+        QTest::keyClick(m_form, Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!m_form->isVisible());
+    }
+
+    void batchImportIsAlsoInTheItemMenu()
+    {
+        auto* command = m_form->findChild<QAction*>("BatchImportImgs1");
+        QVERIFY(command);
+        QVERIFY(find<QMenu>("Item1")->actions().contains(command));
+        auto* button = find<QPushButton>("btnBatchImportImgs");
+        QVERIFY(command->isEnabled() && button->isEnabled());
+        m_dialogs->fileNames = {m_session->writeBmp("a.bmp") + "\n" + m_session->writeBmp("b.bmp")};
+        command->trigger();
+        auto* tree = find<QTreeWidget>("trvwDesignPanel");
+        QCOMPARE(tree->topLevelItem(0)->childCount(), 2);
+        QVERIFY(saveEnabled());
+        tree->setCurrentItem(tree->topLevelItem(0)->child(1));
+        QVERIFY(!command->isEnabled() && !button->isEnabled());
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(tree->topLevelItem(0)).center());
+        QVERIFY(command->isEnabled() && button->isEnabled());
+    }
+
+    void colourSwatchesAnswerTheKeyboard()
+    {
+        activate();
+        find<QLineEdit>("edt_pScriptName")->setFocus();
+        QTest::keyClick(find<QLineEdit>("edt_pScriptName"), Qt::Key_Tab);
+        auto* swatch = find<ColourPanel>("pnl_pPreviewBgColor");
+        QCOMPARE(QApplication::focusWidget(), swatch);
+        m_dialogs->colours = {QColor(1, 2, 3), QColor(4, 5, 6)};
+        QTest::keyClick(swatch, Qt::Key_Space);
+        QCOMPARE(swatch->colour(), QColor(1, 2, 3));
+        QVERIFY(saveEnabled());
+        QTest::keyClick(swatch, Qt::Key_Return);
+        QCOMPARE(swatch->colour(), QColor(4, 5, 6));
     }
 
     void theStatusBarToggleHidesHintAndProgress()

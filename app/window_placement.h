@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QMargins>
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+// Where the editor's windows open. Sizes are in the logical pixels of the
+// screen a window opens on; `frame` is what the window manager adds round a
+// window's client area (title bar and borders), and the results are client
+// geometries, as QWidget::setGeometry takes them.
+
+// A window designed at `designed`: shrunk to the available area when that is
+// smaller, never below `minimum`, and centred in it. A window that cannot fit
+// keeps its title bar on the screen.
+QRect centredGeometry(QSize designed, QSize minimum, QMargins frame, QRect available);
+
+// A window of `designed` size (shrunk to the screen as above) beside the
+// window whose frame is `owner`: to its right, else to its left; where
+// neither side has room, against the screen's edge on the side with more
+// room, so that it covers as little of the owner as the screen allows (the
+// left on a tie, where the editor has its item tree rather than the panels
+// that the help explains).
+QRect besideGeometry(QRect owner, QSize designed, QSize minimum, QMargins frame, QRect available);
+
+// The frame round `window`: as the platform reports it once the window has
+// one, else as its owner's; before that (an X11 window manager draws it only
+// after the window is mapped) a title bar and borders as the style draws them.
+QMargins expectedFrame(const QWidget* window);
+
+// Puts a window that is about to show at the places above, taking its
+// present size as the size it was designed at.
+void placeCentred(QWidget* window);
+void placeBeside(QWidget* window, const QWidget* owner);
