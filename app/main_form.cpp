@@ -245,8 +245,11 @@ void TMainForm::buildMenus()
     m_recentMenu->setObjectName("mnitRecentFiles");
     connect(m_recentMenu, &QMenu::triggered, this, [this](QAction* entry) { RecentFileClick(entry); });
     file->addSeparator();
-    action(file, "Exit1", tr("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), &TMainForm::Exit1Click)
-        ->setIcon(themeIcon("application-exit", QStyle::SP_DialogCloseButton));
+    // Exit is the close request itself, not a command around it: it is
+    // answered at once, unless another command is running.
+    QAction* exit = action(file, "Exit1", tr("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), nullptr);
+    exit->setIcon(themeIcon("application-exit", QStyle::SP_DialogCloseButton));
+    connect(exit, &QAction::triggered, this, [this] { Exit1Click(); });
 
     QMenu* view = bar->addMenu(tr("&View"));
     view->setObjectName("View1");

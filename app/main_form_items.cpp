@@ -130,8 +130,11 @@ void TMainForm::trvwDesignPanelChange(QTreeWidgetItem* node)
     // The panel's edits reach the item it was showing, at that item's present place.
     if (m_currentItemNode)
         StoreItemControls(this, m_agent, absoluteIndex(m_currentItemNode) - 1);
-    if (node == m_tree->topLevelItem(0))
+    if (node == m_tree->topLevelItem(0)) {
+        // However the root was reached (keyboard, New, Open), its commands apply.
+        UpdateItemCommands();
         return;
+    }
     if (node != m_currentItemNode) {
         m_currentItemNode = node;
         showPanelsQuietly([this, node] { ShowItemControls(this, m_agent, absoluteIndex(node) - 1); });
