@@ -28,7 +28,17 @@ QWidget* control(QWidget* root, const FieldBinding& binding)
     return found;
 }
 
-std::string trimmed(const QString& text) { return model::trimControl(text.toUtf8().toStdString()); }
+// A text box holds one line: a line break pasted into it (which the box
+// shows as a blank) would end the project file's line, so it is stored as
+// the blank it looks like.
+std::string trimmed(const QString& text)
+{
+    QString oneLine = text;
+    for (QChar& c : oneLine)
+        if (c == '\n' || c == '\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = ' ';
+    return model::trimControl(oneLine.toUtf8().toStdString());
+}
 
 }  // namespace
 

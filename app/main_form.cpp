@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -148,7 +149,16 @@ TMainForm::TMainForm(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({408, 972 - 408 - 5});
-    setCentralWidget(splitter);
+    // On a screen smaller than the panels need (a small screen at a large
+    // scale), the window still fits and its middle scrolls; anywhere else
+    // the area is exactly the splitter.
+    auto* middle = new QScrollArea(this);
+    middle->setObjectName("scrlbxMiddle");
+    middle->setFrameShape(QFrame::NoFrame);
+    middle->setWidgetResizable(true);
+    middle->setWidget(splitter);
+    setCentralWidget(middle);
+    m_middle = middle;
     buildTree();
     buildPanels();
     // Never smaller than 433 by 420, nor than its pages need: squeezed
@@ -769,6 +779,15 @@ void TMainForm::showEvent(QShowEvent* event)
 {
     if (!m_placed && !event->spontaneous()) {
         m_placed = true;
+        // The middle scrolls only where the screen is smaller than the
+        // panels need; anywhere else the window keeps them whole.
+        m_middle->setMinimumSize(m_middle->widget()->minimumSizeHint());
+        if (const QScreen* screen = this->screen()) {
+            const QSize room = screen->availableGeometry().size().shrunkBy(expectedFrame(this));
+            const QSize need = minimumSizeHint();
+            if (need.width() > room.width() || need.height() > room.height())
+                m_middle->setMinimumSize(QSize(0, 0));
+        }
         placeCentred(this);
     }
     QMainWindow::showEvent(event);

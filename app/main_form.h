@@ -15,6 +15,7 @@ class QMenu;
 class QProgressBar;
 class QTabWidget;
 class QToolBar;
+class QScrollArea;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TfrmHelp;
@@ -151,6 +152,7 @@ private:
     QLabel* m_hint = nullptr;
     QProgressBar* m_progressBar = nullptr;
     QLabel* m_buildWarnings = nullptr;
+    QScrollArea* m_middle = nullptr;
     // One icon shared by every item node: each made afresh costs memory per item.
     QIcon m_itemIcon;
     QMenu* m_recentMenu = nullptr;

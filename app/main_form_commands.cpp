@@ -452,6 +452,9 @@ void TMainForm::LoadRecentFiles()
         QAction* entry = m_recentMenu->addAction(QString::fromStdString(slot));
         entry->setData(QString::fromStdString(slot));
     }
+    // An empty submenu that was once opened stays closed for good once it
+    // has entries: so it is offered only when it has some.
+    m_recentMenu->menuAction()->setEnabled(!m_recentMenu->isEmpty());
 }
 
 void TMainForm::RecentFileClick(QAction* entry)

@@ -50,10 +50,8 @@ QRect besideGeometry(QRect owner, QSize designed, QSize minimum, QMargins frame,
         left = owner.right() + 1;
     else if (roomLeft >= outer.width())
         left = owner.left() - outer.width();
-    else if (roomRight > roomLeft)
-        left = available.right() + 1 - outer.width();
     else
-        left = available.left();
+        left = available.right() + 1 - outer.width();
     left = keepInside(left, outer.width(), available.left(), available.right());
     const int top = keepInside(owner.top(), outer.height(), available.top(), available.bottom());
     return QRect(QPoint(left + frame.left(), top + frame.top()), size);

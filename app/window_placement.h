@@ -18,10 +18,9 @@ QRect centredGeometry(QSize designed, QSize minimum, QMargins frame, QRect avail
 
 // A window of `designed` size (shrunk to the screen as above) beside the
 // window whose frame is `owner`: to its right, else to its left; where
-// neither side has room, against the screen's edge on the side with more
-// room, so that it covers as little of the owner as the screen allows (the
-// left on a tie, where the editor has its item tree rather than the panels
-// that the help explains).
+// neither side has room, against the screen's right edge, where it covers
+// the far side of the panels rather than the owner's menus, the start of its
+// toolbar and its item tree.
 QRect besideGeometry(QRect owner, QSize designed, QSize minimum, QMargins frame, QRect available);
 
 // The frame round `window`: as the platform reports it once the window has

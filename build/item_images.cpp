@@ -68,7 +68,9 @@ void runPass(const Pass& pass, model::TAppletAgent& agent, model::Outline& outli
         if (!platform::fileExists(original)) {
             outline.setCaption(node, std::string(MissingOriginalCaption));
             if (thumbnails)
-                progress.warning(itemText(n) + "original picture not found: " + agent.Items[n].OriginalImagePath);
+                progress.warning(itemText(n) + (original.empty() ? std::string("no original picture chosen")
+                                                                 : "original picture not found: " +
+                                                                       agent.Items[n].OriginalImagePath));
             continue;
         }
         outline.setCaption(node, model::fileNamePart(original));

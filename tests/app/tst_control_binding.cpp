@@ -158,7 +158,11 @@ private slots:
             QString keys;
             const char* stored;
         };
+        // A decimal fraction rounds, as the box shows the value it stores.
+        const QString decimal = QLocale().decimalPoint();
         const Typed cases[] = {
+            {"spnedt_thumbImagesHorizontalPadding", native("2") + decimal + native("5"), "3"},
+            {"spnedt_descriptionBoxHeight", "7" + decimal + "4", "7"},
             {"spnedt_playButtonX", native("-1234"), "-1234"},
             {"spnedt_playButtonY", "-567", "-567"},
             {"spnedt_largeImageWidth", native("667"), "667"},
@@ -228,6 +232,15 @@ private slots:
                 QVERIFY2(agent.AppletData.field(b.field) == text, b.control.data());
         for (const FieldBinding& b : model::itemBindings())
             QVERIFY2(agent.Items[0].field(b.field) == text, b.control.data());
+
+        // A line break pasted into a box is stored as the blank it shows as,
+        // so the project file keeps one line per record.
+        m_form->findChild<QLineEdit*>("edt_pScriptName")->setText("Holi\nday");
+        m_form->findChild<QLineEdit*>("edt_IDesription")->setText("line one\r\nline two\u2028three");
+        StoreGalleryControls(m_form, agent);
+        StoreItemControls(m_form, agent, 0);
+        QCOMPARE(stored(agent.AppletData.pScriptName), QString("Holi day"));
+        QCOMPARE(stored(agent.Items[0].Description), QString("line one  line two three"));
 
         // Typing on past the default limit goes on too.
         auto* tip = m_form->findChild<QLineEdit*>("edt_IToolTip");

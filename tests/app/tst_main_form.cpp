@@ -175,7 +175,7 @@ private slots:
         QCOMPARE(find<SpinEdit>("spnedt_playButtonX")->value(), -9999);
         QVERIFY(!find<QCheckBox>("ckbx_enableAutoPlay")->isChecked());
 
-        // Typed text that is no integer stores the range's lower end.
+        // A fraction rounds; typed text that is no number stores the range's lower end.
         find<SpinEdit>("spnedt_imageTitleFontSize")->findChild<QLineEdit*>()->setText("1.5");
         find<SpinEdit>("spnedt_thumbImageWidth")->findChild<QLineEdit*>()->setText("");
         StoreGalleryControls(m_form, agent);
@@ -188,7 +188,7 @@ private slots:
         QCOMPARE(QString::fromStdString(d.enableAutoPlay), QString("0"));
         QCOMPARE(QString::fromStdString(d.pScriptName), QString("spaced"));
         QCOMPARE(QString::fromStdString(d.InternalUse_RootDir_Local_Checked), QString("0"));
-        QCOMPARE(QString::fromStdString(d.imageTitleFontSize), QString("1"));
+        QCOMPARE(QString::fromStdString(d.imageTitleFontSize), QString("2"));
         QCOMPARE(QString::fromStdString(d.thumbImageWidth), QString("0"));
         for (int field : {8, 9, 25, 26, 31})
             QVERIFY(d.field(field).empty());

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTest>
 #include <QToolButton>
 #include <QWindow>
@@ -76,13 +77,13 @@ private slots:
         QTest::newRow("no room, more on the right")
             << QRect(100, 103, 974, 694) << QRect(0, 0, 1280, 900) << QRect(877, 123, 402, 428);
         QTest::newRow("no room, more on the left")
-            << QRect(200, 0, 974, 694) << QRect(0, 0, 1280, 900) << QRect(1, 20, 402, 428);
+            << QRect(200, 0, 974, 694) << QRect(0, 0, 1280, 900) << QRect(877, 20, 402, 428);
         QTest::newRow("no room, as much on either side")
-            << QRect(153, 103, 974, 694) << QRect(0, 0, 1280, 900) << QRect(1, 123, 402, 428);
+            << QRect(153, 103, 974, 694) << QRect(0, 0, 1280, 900) << QRect(877, 123, 402, 428);
         QTest::newRow("an owner low on the screen")
             << QRect(0, 500, 600, 300) << QRect(0, 0, 1280, 900) << QRect(601, 471, 402, 428);
         QTest::newRow("a screen lower than the window")
-            << QRect(0, 0, 853, 400) << QRect(0, 0, 853, 400) << QRect(1, 20, 402, 379);
+            << QRect(0, 0, 853, 400) << QRect(0, 0, 853, 400) << QRect(450, 20, 402, 379);
     }
 
     void besideGeometryKeepsOutOfTheOwnersWay()
@@ -127,6 +128,8 @@ private slots:
     void theButtonPanelsKeepTheirSpinBoxesAtTheSmallestSize()
     {
         showForm();
+        if (m_form->findChild<QScrollArea*>("scrlbxMiddle")->minimumSize().isEmpty())
+            QSKIP("the screen is smaller than the panels need: the window's middle scrolls");
         m_form->resize(1, 1);
         QTRY_COMPARE(m_form->size(), m_form->minimumSizeHint());
         QCoreApplication::processEvents();
@@ -144,8 +147,7 @@ private slots:
     }
 
     // With the main window against the left edge, the help window opens on
-    // its right where there is room, else against the screen's right edge,
-    // or the left one where the main window fills the screen's width.
+    // its right where there is room, else against the screen's right edge.
     void theHelpWindowOpensBesideTheMainWindow()
     {
         showForm();
@@ -162,10 +164,8 @@ private slots:
         const int roomRight = area.right() - main.right();
         if (roomRight >= frame.width())
             QCOMPARE(frame.left(), main.right() + 1);
-        else if (roomRight > 0)
-            QCOMPARE(frame.right(), area.right());
         else
-            QCOMPARE(frame.left(), area.left());
+            QCOMPARE(frame.right(), area.right());
 
         // Once open, it stays where the user puts it.
         help->move(area.topLeft() + QPoint(10, 10));

@@ -85,6 +85,7 @@ TEST_F(ItemImages, TellsOfMissingAndDamagedOriginalsOnceEachInItemOrder)
     addItem(" " + (originals / "gone.jpg").string());
     addItem((originals / "whole.jpg").string());
     addItem((originals / "cut again.jpg").string());
+    addItem("");
 
     ProcessItemImages(agent, outline, progress);
 
@@ -94,7 +95,8 @@ TEST_F(ItemImages, TellsOfMissingAndDamagedOriginalsOnceEachInItemOrder)
                                 " is damaged (Premature end of JPEG file" + published,
                             "item 1: original picture not found:  " + (originals / "gone.jpg").string(),
                             "item 3: the picture " + (originals / "cut again.jpg").string() +
-                                " is damaged (Premature end of JPEG file" + published));
+                                " is damaged (Premature end of JPEG file" + published,
+                            "item 4: no original picture chosen"));
     EXPECT_THAT(agent.WorkingFiles,
                 ElementsAre("p0_t.jpg", "p2_t.jpg", "p3_t.jpg", "p0_l.jpg", "p2_l.jpg", "p3_l.jpg"));
 }
