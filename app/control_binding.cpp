@@ -152,13 +152,20 @@ void ShowItemControls(QWidget* root, const model::TAppletAgent& agent, int index
         TextToControl(item.field(binding.field), control(root, binding), binding);
 }
 
-void CheckGalleryValuesShowable(const model::TAppletData& data)
+void CheckGalleryValuesShowable(const model::TAppletData& data, const std::filesystem::path& file)
 {
     for (const FieldBinding& binding : model::galleryBindings()) {
         const std::string& text = data.field(binding.field);
-        if (binding.kind == ValueKind::Integer)
-            model::parseInteger(text);
-        else if (binding.kind == ValueKind::Colour)
-            model::HexTextToColor(text);
+        try {
+            if (binding.kind == ValueKind::Integer)
+                model::parseInteger(text);
+            else if (binding.kind == ValueKind::Colour)
+                model::HexTextToColor(text);
+        } catch (const pictavo::platform::UserError& e) {
+            // The conversion error says what; this says where.
+            throw pictavo::platform::UserError(std::string(e.what()) + " (" +
+                                               std::string(model::TAppletData::fieldName(binding.field)) + " in " +
+                                               pictavo::platform::quoted(file) + ")");
+        }
     }
 }

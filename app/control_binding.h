@@ -4,6 +4,7 @@
 #include "model/control_binding.h"
 
 #include <QString>
+#include <filesystem>
 #include <string>
 
 class QWidget;
@@ -29,8 +30,9 @@ void LiftTextLengthLimits(QWidget* root);
 void StoreGalleryControls(QWidget* root, pictavo::model::TAppletAgent& agent);
 void ShowGalleryControls(QWidget* root, const pictavo::model::TAppletAgent& agent);
 // Throws the conversion error that showing the values would throw (an
-// integer or a colour that is not one), before anything is shown.
-void CheckGalleryValuesShowable(const pictavo::model::TAppletData& data);
+// integer or a colour that is not one), before anything is shown, naming
+// the field and the file: '' is not a valid integer value (largeImageWidth in "/x/p.tvgallery1")
+void CheckGalleryValuesShowable(const pictavo::model::TAppletData& data, const std::filesystem::path& file);
 
 void StoreItemControls(QWidget* root, pictavo::model::TAppletAgent& agent, int index);
 void ShowItemControls(QWidget* root, const pictavo::model::TAppletAgent& agent, int index);

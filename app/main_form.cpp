@@ -18,6 +18,7 @@
 #include <QFormLayout>
 #include <QFrame>
 #include <QHoverEvent>
+#include <QKeyEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -213,7 +214,12 @@ TMainForm::TMainForm(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m
     });
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // Before the view would destroy a deep tree by recursion.
+    while (m_tree->topLevelItemCount() > 0)
+        destroySubtree(m_tree->takeTopLevelItem(0));
+}
 
 void TMainForm::buildMenus()
 {
@@ -752,6 +758,14 @@ void TMainForm::watchHint(QWidget* control)
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    // "*" opens the whole branch, which the view lays out by recursion, as
+    // deep as a project may nest: it opens the first levels of it instead.
+    if (watched == m_tree && type == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Asterisk) {
+        if (QTreeWidgetItem* current = m_tree->currentItem())
+            expandBranch(current);
+        return true;
+    }
     if ((type == QEvent::HoverEnter || type == QEvent::HoverMove || type == QEvent::Enter) && !m_treeRebuilding) {
         // The hint of the control under the mouse, or of the nearest control
         // around it that has one: a watched panel must not clear the hint of

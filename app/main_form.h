@@ -5,6 +5,7 @@
 
 #include <QIcon>
 #include <QMainWindow>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -62,6 +63,8 @@ public:
     void trvwDesignPanelMouseDown();
     void UpdateItemCommands();
     static int CountDescendants(QTreeWidgetItem* node);
+    static void destroySubtree(QTreeWidgetItem* node);
+    void expandBranch(QTreeWidgetItem* node);
     QTreeWidget* tree() const { return m_tree; }
     QTreeWidgetItem* currentItemNode() const { return m_currentItemNode; }
 
@@ -141,6 +144,12 @@ private:
     int m_commandDepth = 0;
     bool m_closePending = false;
     QString m_projectFileName;
+    // The project file that the last open or save really read or wrote
+    // (a name chosen without the extension saves into "<name>.tvgallery1").
+    std::filesystem::path m_projectFile;
+    // What that file was when this window last read or wrote it: another
+    // program's save in between is not overwritten unasked.
+    std::string m_projectFileStamp;
     QTreeWidgetItem* m_currentItemNode = nullptr;
     bool m_treeRebuilding = false;
     int m_lastLayoutIndex = -2009;

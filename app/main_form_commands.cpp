@@ -27,6 +27,7 @@
 #include <QToolButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <sys/stat.h>
 
 namespace model = pictavo::model;
 namespace platform = pictavo::platform;
@@ -42,6 +43,17 @@ QString folderText(const std::filesystem::path& folder) { return QString::fromSt
 QString fromView(std::string_view view) { return QString::fromUtf8(view.data(), int(view.size())); }
 
 std::filesystem::path localPath(const QString& text) { return std::filesystem::path(text.toStdString()); }
+
+// A file's identity and version: a save by anyone replaces the file, so its
+// inode, size or modification time differ afterwards. Empty when there is no file.
+std::string stampOf(const std::filesystem::path& file)
+{
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0)
+        return {};
+    return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + ":" + std::to_string(info.st_size) + ":" +
+           std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec);
+}
 
 }  // namespace
 
@@ -160,6 +172,23 @@ void TMainForm::buildOnTree(const std::function<void(model::Outline&)>& build)
 bool TMainForm::saveAll(const QString& fileName)
 {
     const QFileInfo info(fileName);
+    const std::string chosenName = info.fileName().toStdString();
+    if (const auto replaced =
+            publish::ProjectFileReplacedUnasked(localPath(info.absolutePath()), chosenName, m_projectFile)) {
+        const QString question = tr("Saving as \"%1\" writes the project file \"%2\", which exists already. Replace it?")
+                                     .arg(info.fileName(), QString::fromStdString(replaced->string()));
+        if (m_dialogs.askYesNo(question) != Dialogs::Answer::Yes)
+            return false;
+    }
+    const std::filesystem::path projectFile = localPath(info.absolutePath()) / publish::ProjectFileName(chosenName);
+    if (projectFile == m_projectFile && !m_projectFileStamp.empty()) {
+        const std::string now = stampOf(projectFile);
+        if (!now.empty() && now != m_projectFileStamp &&
+            m_dialogs.askYesNo(tr("The project file \"%1\" was changed by another program since it was opened here. "
+                                  "Replace it with this project?")
+                                   .arg(QString::fromStdString(projectFile.string()))) != Dialogs::Answer::Yes)
+            return false;
+    }
     m_progress->takeWarnings();
     auto publishReplacing = [&](publish::OtherGalleries others) {
         buildOnTree([&](model::Outline& outline) {
@@ -175,6 +204,8 @@ bool TMainForm::saveAll(const QString& fileName)
             return false;
         publishReplacing(publish::OtherGalleries::Replace);
     }
+    m_projectFile = projectFile;
+    m_projectFileStamp = stampOf(projectFile);
     showBuildWarnings();
     return true;
 }
@@ -217,6 +248,8 @@ void TMainForm::New1Click()
     clearBuildWarnings();
     m_currentItemNode = nullptr;
     m_projectFileName.clear();
+    m_projectFile.clear();
+    m_projectFileStamp.clear();
     startEmptyTree();
     m_agent.ResetToDefaults();
     showPanelsQuietly([this] { ShowGalleryControls(this, m_agent); });
@@ -258,7 +291,7 @@ bool TMainForm::loadProject(const QString& chosen)
         m_dialogs.showError(tr("Error"), fromView(model::NotPictavoFileMessage));
         return false;
     }
-    CheckGalleryValuesShowable(loaded.AppletData);
+    CheckGalleryValuesShowable(loaded.AppletData, localPath(fileName));
 
     publish::ClearPreviewFolder(m_agent);
     clearBuildWarnings();
@@ -272,12 +305,19 @@ bool TMainForm::loadProject(const QString& chosen)
     m_treeRebuilding = false;
     showPanelsQuietly([this] { ShowGalleryControls(this, m_agent); });
     m_projectFileName = fileName;
+    m_projectFile = localPath(fileName);
+    m_projectFileStamp = stampOf(m_projectFile);
     m_tree->setCurrentItem(m_tree->topLevelItem(0));
     UpdateItemCommands();
     UpdatePanelLayout();
     setModified(false);
-    addRecentFile(fileName.toStdString());
-    LoadRecentFiles();
+    // The project is open: a recent-files list that cannot be written (a
+    // full disk) is no reason to say otherwise.
+    try {
+        addRecentFile(fileName.toStdString());
+        LoadRecentFiles();
+    } catch (const platform::UserError&) {
+    }
     publish::StageResourceFiles(localPath(QFileInfo(fileName).absolutePath()), *m_progress);
     return true;
 }
@@ -467,7 +507,8 @@ void TMainForm::startEmptyTree()
 {
     m_currentItemNode = nullptr;
     m_treeRebuilding = true;
-    m_tree->clear();
+    while (m_tree->topLevelItemCount() > 0)
+        destroySubtree(m_tree->takeTopLevelItem(0));
     m_treeRebuilding = false;
     auto* root = new QTreeWidgetItem(m_tree, {fromView(model::Outline::RootCaption)});
     root->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
@@ -491,6 +532,20 @@ void TMainForm::addOutlineNodes(const model::Outline& outline)
         nodes.push_back(item);
     }
     m_tree->topLevelItem(0)->setExpanded(true);
+}
+
+void TMainForm::expandBranch(QTreeWidgetItem* node)
+{
+    std::vector<std::pair<QTreeWidgetItem*, int>> pending{{node, 0}};
+    while (!pending.empty()) {
+        const auto [next, depth] = pending.back();
+        pending.pop_back();
+        if (depth >= ShownOpenLevels)
+            continue;
+        next->setExpanded(true);
+        for (int i = 0; i < next->childCount(); ++i)
+            pending.emplace_back(next->child(i), depth + 1);
+    }
 }
 
 // Calls visit(node, depth) for every node below the root in pre-order.

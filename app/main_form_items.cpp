@@ -6,6 +6,9 @@
 #include "platform/folders.h"
 #include "platform/user_error.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
@@ -118,10 +121,36 @@ int TMainForm::level(QTreeWidgetItem* node)
 
 int TMainForm::CountDescendants(QTreeWidgetItem* node)
 {
-    int count = node->childCount();
-    for (int i = 0; i < node->childCount(); ++i)
-        count += CountDescendants(node->child(i));
+    // With a stack of its own: a project may nest deeper than the call stack.
+    int count = 0;
+    std::vector<QTreeWidgetItem*> pending{node};
+    while (!pending.empty()) {
+        QTreeWidgetItem* next = pending.back();
+        pending.pop_back();
+        count += next->childCount();
+        for (int i = 0; i < next->childCount(); ++i)
+            pending.push_back(next->child(i));
+    }
     return count;
+}
+
+void TMainForm::destroySubtree(QTreeWidgetItem* node)
+{
+    // A node destroys its children by recursion, and taking a node's
+    // children off walks their whole subtrees: so nodes are emptied from the
+    // deepest up, each taking off children that have none left.
+    std::vector<QTreeWidgetItem*> preOrder;
+    std::vector<QTreeWidgetItem*> pending{node};
+    while (!pending.empty()) {
+        QTreeWidgetItem* next = pending.back();
+        pending.pop_back();
+        preOrder.push_back(next);
+        for (int i = 0; i < next->childCount(); ++i)
+            pending.push_back(next->child(i));
+    }
+    for (auto it = preOrder.rbegin(); it != preOrder.rend(); ++it)
+        qDeleteAll((*it)->takeChildren());
+    delete node;
 }
 
 void TMainForm::trvwDesignPanelChange(QTreeWidgetItem* node)
@@ -209,15 +238,16 @@ void TMainForm::Delete1Click()
             ++nodes;
         last = nodes - 2;
     }
-    for (int i = first; i <= last; ++i)
-        m_agent.DeleteItem(first);
+    // The items of the subtree go at once, as DeleteItem at `first` would
+    // take them one by one.
+    m_agent.Items.erase(m_agent.Items.begin() + first, m_agent.Items.begin() + last + 1);
     m_currentItemNode = nullptr;
     // The node leaves the tree before another one is selected, so that the
     // selection handling sees the tree and the list in step.
     QTreeWidgetItem* parent = selected->parent();
     const int at = parent->indexOfChild(selected);
     m_treeRebuilding = true;
-    delete parent->takeChild(at);
+    destroySubtree(parent->takeChild(at));
     QTreeWidgetItem* next = at < parent->childCount() ? parent->child(at) : at > 0 ? parent->child(at - 1) : parent;
     m_tree->setCurrentItem(next);
     m_treeRebuilding = false;
@@ -234,9 +264,9 @@ void TMainForm::raiseBlock(QTreeWidgetItem* lower, QTreeWidgetItem* upper)
     const int first = absoluteIndex(lower) - 1;
     const int upperBlock = 1 + CountDescendants(upper);
     const int lowerBlock = 1 + CountDescendants(lower);
-    for (int j = 0; j < lowerBlock; ++j)
-        for (int k = 0; k < upperBlock; ++k)
-            m_agent.MoveItemUp(first + j - k);
+    // What that many exchanges of neighbours give, in one pass.
+    auto& items = m_agent.Items;
+    std::rotate(items.begin() + (first - upperBlock), items.begin() + first, items.begin() + (first + lowerBlock));
 
     QTreeWidgetItem* selected = m_tree->currentItem();
     QTreeWidgetItem* parent = lower->parent();
@@ -323,6 +353,12 @@ void TMainForm::showPreviewPicture()
         return;
     }
     QImageReader reader(path);
+    // The area shows a small picture: a photograph of many megapixels is
+    // read at a reduced size, within what the reader may allocate.
+    constexpr int Largest = 2048;
+    const QSize full = reader.size();
+    if (full.isValid() && (full.width() > Largest || full.height() > Largest))
+        reader.setScaledSize(full.scaled(Largest, Largest, Qt::KeepAspectRatio));
     const QImage picture = reader.read();
     if (picture.isNull()) {
         preview->hide();

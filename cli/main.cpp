@@ -68,12 +68,19 @@ void load(Project& project, const std::filesystem::path& path, model::ProgressRe
 // Saves and publishes the project as the given file. The core checks that
 // the whole gallery arrived; another project's gallery in the same folder is
 // replaced only when the user says so with --force.
-int save(Project& project, const std::filesystem::path& projectFile, bool force, model::ProgressReporter& progress)
+int save(Project& project, const std::filesystem::path& projectFile, const std::filesystem::path& current, bool force,
+         model::ProgressReporter& progress)
 {
     const std::filesystem::path folder = std::filesystem::absolute(projectFile).parent_path();
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
     const std::string chosenName = projectFile.filename().string();
+    // A name without the project extension saves into "<base>.tvgallery1":
+    // a project file of that name which is not this project's own stays
+    // unless the user says so.
+    if (const auto replaced = publish::ProjectFileReplacedUnasked(folder, chosenName, current); replaced && !force)
+        throw UserError("Saving as \"" + chosenName + "\" writes the project file " + platform::quoted(*replaced) +
+                        ", which exists already (--force replaces it).");
     try {
         publish::SaveAllRequiredFiles(project.agent, project.outline, folder, chosenName, progress,
                                       force ? publish::OtherGalleries::Replace : publish::OtherGalleries::Refuse);
@@ -114,7 +121,7 @@ int publishCommand(const std::vector<std::string>& args)
     load(p, project, progress);
     const std::filesystem::path target =
         to.empty() ? std::filesystem::path(project) : std::filesystem::path(to) / std::filesystem::path(project).filename();
-    return save(p, target, force, progress);
+    return save(p, target, std::filesystem::absolute(project), force, progress);
 }
 
 int newCommand(const std::vector<std::string>& args)
@@ -147,7 +154,8 @@ int newCommand(const std::vector<std::string>& args)
     // a page or readme of the same name.
     const std::filesystem::path folder = std::filesystem::absolute(projectFile).parent_path();
     const std::string base = publish::BaseName(projectFile.filename().string());
-    for (const std::string& name : {base + ".tvgallery1", base + ".html", base + "_readme.txt"}) {
+    for (const std::string& name :
+         {publish::ProjectFileName(projectFile.filename().string()), base + ".html", base + "_readme.txt"}) {
         std::error_code error;
         const auto type = std::filesystem::symlink_status(folder / name, error).type();
         if (!force && type != std::filesystem::file_type::not_found && !base.empty())
@@ -155,7 +163,7 @@ int newCommand(const std::vector<std::string>& args)
                             " exists already; new does not replace it (--force replaces it).");
     }
     TerminalProgress progress;
-    return save(p, projectFile, force, progress);
+    return save(p, projectFile, {}, force, progress);
 }
 
 struct Assignment {
@@ -226,7 +234,7 @@ int setCommand(const std::vector<std::string>& args)
         else
             p.agent.Items[static_cast<std::size_t>(itemIndex)].field(a.field) = a.value;
     }
-    return save(p, project, force, progress);
+    return save(p, project, std::filesystem::absolute(project), force, progress);
 }
 
 int showCommand(const std::vector<std::string>& args)

@@ -15,6 +15,8 @@ namespace pictavo::model {
 
 namespace {
 
+constexpr std::uintmax_t MaxProjectFileBytes = std::uintmax_t{512} << 20;
+
 constexpr std::string_view productNameTag = "<Product_Name>";
 constexpr std::string_view productVersionTag = "<Product_Version>";
 constexpr std::string_view appletBeginTag = "<Applet_Parameters>";
@@ -121,6 +123,14 @@ void TAppletAgent::SaveProjectFile(const std::filesystem::path& path, ProgressRe
 LoadOutcome TAppletAgent::LoadProjectFile(const std::filesystem::path& path, Outline& outline,
                                           ProgressReporter& progress)
 {
+    // Projects of a hundred thousand items take a few megabytes: a file far
+    // beyond that is no project, and is not read into memory to find out.
+    std::error_code sizeError;
+    const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
+    if (!sizeError && size > MaxProjectFileBytes)
+        throw platform::UserError("The project file " + platform::quoted(path) + " is too large to be opened (" +
+                                  std::to_string(size) + " bytes; at most " +
+                                  std::to_string(MaxProjectFileBytes >> 20) + " MiB).");
     const std::string text = platform::readWholeFile(path);
     LineCursor lines(text);
 

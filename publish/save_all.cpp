@@ -55,9 +55,10 @@ std::vector<std::string> plannedPictures(const model::TAppletAgent& agent)
 }
 
 // Every file of the gallery in its folder but the pictures.
-std::vector<std::string> galleryFiles(const model::TAppletAgent& agent, const std::string& base)
+std::vector<std::string> galleryFiles(const model::TAppletAgent& agent, const std::string& chosenName)
 {
-    std::vector<std::string> names{base + ".html", base + ProjectExtension, base + "_readme.txt"};
+    const std::string base = BaseName(chosenName);
+    std::vector<std::string> names{base + ".html", ProjectFileName(chosenName), base + "_readme.txt"};
     for (const model::TLinkedFileInfo& file : agent.LinkedFiles)
         if (!file.Generated)
             names.push_back(file.FileName);
@@ -114,10 +115,10 @@ std::string listed(const std::vector<std::string>& names, const char* separator 
 
 // Another project saved in the folder publishes its pictures under the same
 // names; publishing this one there would silently break that gallery.
-void refuseToReplaceOtherGalleries(const std::filesystem::path& folder, const std::string& base,
+void refuseToReplaceOtherGalleries(const std::filesystem::path& folder, const std::string& chosenName,
                                    const std::vector<std::string>& outputs)
 {
-    const std::filesystem::path ours = folder / (base + ProjectExtension);
+    const std::filesystem::path ours = folder / ProjectFileName(chosenName);
     const std::set<std::string> written(outputs.begin(), outputs.end());
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
@@ -171,6 +172,30 @@ void warnOfPicturesLeftOut(const model::TAppletAgent& agent, const std::filesyst
 
 }  // namespace
 
+std::string ProjectFileName(const std::string& chosenName)
+{
+    const std::string extension = ProjectExtension;
+    if (chosenName.size() > extension.size() &&
+        platform::lowerCase(chosenName.substr(chosenName.size() - extension.size())) == extension)
+        return chosenName;
+    return BaseName(chosenName) + extension;
+}
+
+std::optional<std::filesystem::path> ProjectFileReplacedUnasked(const std::filesystem::path& folder,
+                                                                const std::string& chosenName,
+                                                                const std::filesystem::path& current)
+{
+    const std::string written = ProjectFileName(chosenName);
+    const std::filesystem::path file = folder / written;
+    std::error_code error;
+    if (written == chosenName || std::filesystem::symlink_status(file, error).type() ==
+                                     std::filesystem::file_type::not_found)
+        return std::nullopt;
+    if (!current.empty() && (file == current || platform::sameFile(file, current)))
+        return std::nullopt;
+    return file;
+}
+
 std::string BaseName(const std::string& chosenName)
 {
     const std::size_t dot = chosenName.rfind('.');
@@ -203,13 +228,13 @@ void SaveAllRequiredFiles(model::TAppletAgent& agent, model::Outline& outline, c
         progress.setHint("Waiting for another publish into this folder ...");
         progress.waiting();
     });
-    std::vector<std::string> outputs = galleryFiles(agent, base);
+    std::vector<std::string> outputs = galleryFiles(agent, chosenName);
     const std::vector<std::string> pictures = plannedPictures(agent);
     outputs.insert(outputs.end(), pictures.begin(), pictures.end());
     checkOutputNames(chosenName, base, outputs);
     refuseToOverwriteOriginals(agent, folder, outputs);
     if (others == OtherGalleries::Refuse)
-        refuseToReplaceOtherGalleries(folder, base, outputs);
+        refuseToReplaceOtherGalleries(folder, chosenName, outputs);
 
     // Every file of the gallery takes its place at the end, together: a
     // publish that fails leaves the gallery as it was.
@@ -224,12 +249,12 @@ void SaveAllRequiredFiles(model::TAppletAgent& agent, model::Outline& outline, c
     for (const model::TLinkedFileInfo& file : agent.LinkedFiles)
         if (!file.Generated)
             platform::copyFile(program / file.FileName, folder / file.FileName);
-    agent.SaveProjectFile(folder / (base + ProjectExtension), progress);
+    agent.SaveProjectFile(folder / ProjectFileName(chosenName), progress);
     WriteReadme(agent, folder, base + "_readme.txt", progress);
 
     progress.setMaximum(100);
     model::ProgressScope scope(progress, "Copying Required Files ... ...");
-    std::vector<std::string> published = galleryFiles(agent, base);
+    std::vector<std::string> published = galleryFiles(agent, chosenName);
     auto copyStaged = [&](const std::string& name) {
         if (!staged.count(name))
             return;

@@ -1,3 +1,4 @@
+#include "build/jpeg_codec.h"
 #include "main_form.h"
 #include "support/items.h"
 #include "editor_session.h"
@@ -269,6 +270,22 @@ private slots:
         QVERIFY(m_dialogs->said.last().startsWith("Spinmora: The picture " + path("junk.jpg") + " cannot be shown"));
         QCOMPARE(QString::fromStdString(items()[0].OriginalImagePath), path("junk.jpg"));
         QCOMPARE(m_form->findChild<QLineEdit*>("edt_IToolTip")->text(), QString("A"));
+    }
+
+    // A photograph beyond what an image reader may allocate at full size
+    // still shows, read at a reduced size.
+    void aLargePhotographShowsInThePreview()
+    {
+        pictavo::test::writeBytes(path("large.jpg").toStdString(),
+                                  pictavo::build::encodeJpeg(pictavo::build::Image(6000, 6000)));
+        openProject({"A", "B"}, {0, 0});
+        select("A.jpg");
+        m_form->findChild<QLineEdit*>("edtOriginalImagePath")->setText(path("large.jpg"));
+        select("B.jpg");
+        m_dialogs->said.clear();
+        select("A.jpg");
+        QCOMPARE(m_dialogs->said, QStringList());
+        QVERIFY(!m_form->findChild<QLabel*>("imgPreview")->isHidden());
     }
 
     void randomCommandsKeepTreeAndListInStep()

@@ -446,6 +446,7 @@ private slots:
             m_dialogs->answers = {Dialogs::Answer::No};
             m_form->runCommand([this] { m_form->OpenProjectFile(path("damaged.tvgallery1")); });
             QVERIFY(m_dialogs->said.last().startsWith("Spinmora: '"));
+            QVERIFY(m_dialogs->said.last().endsWith(QString(" (%1 in \"%2\")").arg(field, path("damaged.tvgallery1"))));
             QCOMPARE(m_form->projectFileName(), current);
             QCOMPARE(m_form->tree()->topLevelItem(0)->childCount(), 2);
             QCOMPARE(m_form->agent().Items.size(), std::size_t(2));
@@ -548,7 +549,7 @@ private slots:
     // deeper than the call stack would allow by recursion.
     void aProjectNestedDeeplyOpensAndSaves()
     {
-        constexpr int depth = 40000;
+        constexpr int depth = 120000;
         model::TAppletAgent agent;
         agent.ResetToDefaults();
         for (int i = 0; i < depth; ++i)
@@ -565,6 +566,22 @@ private slots:
         QVERIFY(!saveEnabled());
         agent.LoadProjectFile(path("deep.tvgallery1").toStdString(), *std::make_unique<model::Outline>(), progress);
         QCOMPARE(agent.Items.back().Level, std::to_string(depth - 1));
+
+        // "*" opens a branch, Delete removes one, New drops the tree: none
+        // of them by recursion as deep as the project.
+        m_form->tree()->setFocus();
+        m_form->tree()->setCurrentItem(m_form->tree()->topLevelItem(0));
+        QTest::keyClick(m_form->tree(), Qt::Key_Asterisk);
+        QApplication::processEvents();
+        QTreeWidgetItem* second = m_form->tree()->topLevelItem(0)->child(0)->child(0);
+        m_form->tree()->setCurrentItem(second);
+        m_dialogs->answers = {Dialogs::Answer::Yes};
+        m_form->Delete1Click();
+        QCOMPARE(m_form->agent().Items.size(), std::size_t(1));
+        m_form->OpenProjectFile(path("deep.tvgallery1"));
+        m_form->setModified(false);
+        m_form->New1Click();
+        QCOMPARE(m_form->tree()->topLevelItem(0)->childCount(), 0);
     }
 
     void aGalleryThatIsNoFileNameIsRefusedAtSave()
@@ -579,6 +596,61 @@ private slots:
         QVERIFY(m_form->projectFileName().isEmpty());
         QVERIFY(QDir(path("site")).isEmpty());
         QVERIFY(!QFile::exists(path("x")));
+    }
+
+    void aSaveByAnotherProgramIsNotOverwrittenUnasked()
+    {
+        const QString project = writeProject("shared.tvgallery1", 1, "Mine");
+        m_form->OpenProjectFile(project);
+        find<QLineEdit>("edt_pScriptName")->setText("Mine, edited");
+        m_form->Save1Click();
+        QVERIFY(m_dialogs->said.isEmpty());  // its own save is no stranger's
+
+        // Another editor saves the same project in between.
+        writeProject("shared.tvgallery1", 2, "Theirs");
+        find<QLineEdit>("edt_pScriptName")->setText("Mine again");
+        m_dialogs->answers = {Dialogs::Answer::No};
+        m_form->Save1Click();
+        QCOMPARE(m_dialogs->said.last(), "Warning: The project file \"" + project +
+                                             "\" was changed by another program since it was opened here. "
+                                             "Replace it with this project?");
+        model::TAppletAgent onDisk;
+        model::Outline outline;
+        model::NullProgress progress;
+        onDisk.LoadProjectFile(project.toStdString(), outline, progress);
+        QCOMPARE(onDisk.AppletData.pScriptName, std::string("Theirs"));
+        QVERIFY(saveEnabled());
+        m_dialogs->answers = {Dialogs::Answer::Yes};
+        m_form->Save1Click();
+        onDisk.LoadProjectFile(project.toStdString(), outline, progress);
+        QCOMPARE(onDisk.AppletData.pScriptName, std::string("Mine again"));
+    }
+
+    void aNameWithoutTheExtensionReplacesNoOtherProjectUnasked()
+    {
+        QDir().mkpath(path("site"));
+        const QString other = writeProject("site/holiday.tvgallery1", 1, "Other");
+        const QByteArray before = [&] { QFile f(other); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+        find<QLineEdit>("edt_pScriptName")->setText("Mine");
+        m_dialogs->fileNames = {path("site/holiday.bak")};
+        m_dialogs->answers = {Dialogs::Answer::No};
+        m_form->Save1Click();
+        QCOMPARE(m_dialogs->said.last(), "Warning: Saving as \"holiday.bak\" writes the project file \"" +
+                                             path("site/holiday.tvgallery1") + "\", which exists already. Replace it?");
+        QFile unchanged(other);
+        unchanged.open(QIODevice::ReadOnly);
+        QCOMPARE(unchanged.readAll(), before);
+        QVERIFY(saveEnabled());
+
+        // A name typed without the extension saves again without a question.
+        m_dialogs->fileNames = {path("site/gallery")};
+        m_form->Save1Click();
+        QVERIFY(QFile::exists(path("site/gallery.tvgallery1")));
+        const int asked = int(m_dialogs->said.size());
+        find<QLineEdit>("edt_pScriptName")->setText("Mine again");
+        m_form->Save1Click();
+        QVERIFY(!saveEnabled());
+        QCOMPARE(int(m_dialogs->said.size()), asked);
     }
 
     void savingOverAnotherProjectsGalleryAsksFirst()

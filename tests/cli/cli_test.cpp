@@ -605,5 +605,28 @@ TEST_F(Cli, PublishesIntoOneFolderTakeTurns)
     }
 }
 
+// The project file a save writes is the one the user named, and a name
+// without the extension does not replace another project's file unasked.
+TEST_F(Cli, ASaveWritesTheNamedProjectFile)
+{
+    const std::filesystem::path upper = site / "Trip.TVGALLERY1";
+    ASSERT_EQ(cli({"new", upper.string(), (originals / "d.bmp").string()}).exitCode, 0);
+    ASSERT_EQ(cli({"set", upper.string(), "largeImageWidth=321"}).exitCode, 0);
+    EXPECT_EQ(reload(upper).AppletData.largeImageWidth, "321");
+    EXPECT_FALSE(std::filesystem::exists(site / "Trip.tvgallery1"));
+
+    const std::filesystem::path other = site / "b" / "holiday.tvgallery1";
+    ASSERT_EQ(cli({"new", other.string(), (originals / "d.bmp").string()}).exitCode, 0);
+    const std::string before = test::readBytes(other);
+    std::filesystem::copy_file(upper, site / "b" / "holiday.bak");
+    const auto refused = cli({"set", (site / "b" / "holiday.bak").string(), "largeImageWidth=222"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "pictavo-cli: Saving as \"holiday.bak\" writes the project file \"" + other.string() +
+                               "\", which exists already (--force replaces it).\n");
+    EXPECT_EQ(test::readBytes(other), before);
+    EXPECT_EQ(cli({"set", (site / "b" / "holiday.bak").string(), "--force", "largeImageWidth=222"}).exitCode, 0);
+    EXPECT_EQ(reload(other).AppletData.largeImageWidth, "222");
+}
+
 }  // namespace
 }  // namespace pictavo

@@ -355,6 +355,18 @@ TEST_F(LoadThatChangesNothing, AnItemLevelThatIsNotAnIntegerFails)
     EXPECT_EQ(load(fileWithItems(galleryLine, {beachLine, ""})), "'' is not a valid integer value (the level of item 1" + where);
 }
 
+TEST_F(LoadThatChangesNothing, AFileFarTooLargeForAProjectIsNotRead)
+{
+    // A sparse file: its size costs no disk.
+    writeBytes(dir / "huge.tvgallery1", "");
+    std::filesystem::resize_file(dir / "huge.tvgallery1", std::uintmax_t{3} << 30);
+    NullProgress progress;
+    EXPECT_EQ(userErrorOf([&] { agent.LoadProjectFile(dir / "huge.tvgallery1", outline, progress); }),
+              "The project file \"" + (dir / "huge.tvgallery1").string() +
+                  "\" is too large to be opened (3221225472 bytes; at most 512 MiB).");
+    EXPECT_EQ(agent.AppletData.pScriptName, "current");
+}
+
 TEST_F(LoadThatChangesNothing, AMissingFileIsFileNotFound)
 {
     NullProgress progress;

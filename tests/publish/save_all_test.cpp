@@ -32,6 +32,23 @@ TEST(SaveAll, TheBaseNameLosesEveryOccurrenceOfTheExtension)
         EXPECT_EQ(BaseName(c.chosen), c.base) << c.chosen;
 }
 
+TEST(SaveAll, TheProjectFileIsTheChosenOneWhenItNamesAProjectFile)
+{
+    EXPECT_EQ(ProjectFileName("gallery.tvgallery1"), "gallery.tvgallery1");
+    EXPECT_EQ(ProjectFileName("Trip.TVGALLERY1"), "Trip.TVGALLERY1");
+    EXPECT_EQ(ProjectFileName("gallery"), "gallery.tvgallery1");
+    EXPECT_EQ(ProjectFileName("holiday.bak"), "holiday.tvgallery1");
+
+    // A name chosen without the extension must not replace another file unasked.
+    test::TempDir folder;
+    EXPECT_EQ(ProjectFileReplacedUnasked(folder.path(), "holiday.bak", {}), std::nullopt);
+    test::writeBytes(folder / "holiday.tvgallery1", "another project");
+    EXPECT_EQ(ProjectFileReplacedUnasked(folder.path(), "holiday.bak", folder / "holiday.bak"),
+              folder / "holiday.tvgallery1");
+    EXPECT_EQ(ProjectFileReplacedUnasked(folder.path(), "holiday.bak", folder / "holiday.tvgallery1"), std::nullopt);
+    EXPECT_EQ(ProjectFileReplacedUnasked(folder.path(), "holiday.tvgallery1", {}), std::nullopt);
+}
+
 // A project of BMP originals published into a site folder.
 class Publish : public testing::Test {
 protected:
