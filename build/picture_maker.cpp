@@ -47,19 +47,6 @@ const char* extensionOf(PictureFormat format)
 
 namespace {
 
-std::unique_ptr<PictureDecoder> openBytes(std::string bytes, const std::string& name, PictureFormat format)
-{
-    switch (format) {
-    case PictureFormat::Jpeg:
-        return openJpeg(std::move(bytes), name);
-    case PictureFormat::Gif:
-        return openGif(std::move(bytes), name);
-    case PictureFormat::Bmp:
-        break;
-    }
-    return openBmp(std::move(bytes), name);
-}
-
 // Decodes once, covering every box's intermediate picture but never more
 // than the original, and maps the result into each box. Only the source
 // pixels the boxes take are decoded: a few bytes declaring a picture of
@@ -112,7 +99,23 @@ void checkStart(std::string firstBytes, std::uint64_t fileSize, const std::strin
 // full with the rest of the file.
 constexpr std::size_t HeaderLookBytes = 64 << 10;
 
-std::string encode(const Image& picture, PictureFormat format)
+
+}  // namespace
+
+std::unique_ptr<PictureDecoder> openPicture(std::string bytes, const std::string& name, PictureFormat format)
+{
+    switch (format) {
+    case PictureFormat::Jpeg:
+        return openJpeg(std::move(bytes), name);
+    case PictureFormat::Gif:
+        return openGif(std::move(bytes), name);
+    case PictureFormat::Bmp:
+        break;
+    }
+    return openBmp(std::move(bytes), name);
+}
+
+std::string encodePicture(const Image& picture, PictureFormat format)
 {
     switch (format) {
     case PictureFormat::Jpeg:
@@ -124,8 +127,6 @@ std::string encode(const Image& picture, PictureFormat format)
     }
     return encodeBmp(picture);
 }
-
-}  // namespace
 
 std::string readOriginal(const std::filesystem::path& original, PictureFormat format)
 {
@@ -152,10 +153,10 @@ std::string readOriginal(const std::filesystem::path& original, PictureFormat fo
 BoxPictures makeBoxPictures(std::string bytes, const std::string& name, PictureFormat format,
                             const std::vector<Box>& boxes)
 {
-    const std::unique_ptr<PictureDecoder> decoder = openBytes(std::move(bytes), name, format);
+    const std::unique_ptr<PictureDecoder> decoder = openPicture(std::move(bytes), name, format);
     BoxPictures made;
     for (const Image& picture : boxPictures(*decoder, name, boxes))
-        made.encoded.push_back(encode(picture, format));
+        made.encoded.push_back(encodePicture(picture, format));
     if (!decoder->damage().empty())
         made.warning = "the picture " + name + " is damaged (" + decoder->damage() +
                        "); it was published as far as it could be read";
@@ -166,7 +167,7 @@ Image boxPicture(const std::filesystem::path& original, int boxWidth, int boxHei
 {
     const PictureFormat format = pictureFormatOf(original);
     const std::unique_ptr<PictureDecoder> decoder =
-        openBytes(readOriginal(original, format), original.string(), format);
+        openPicture(readOriginal(original, format), original.string(), format);
     return std::move(boxPictures(*decoder, original.string(), {Box{boxWidth, boxHeight}}).front());
 }
 

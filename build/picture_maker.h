@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,13 @@ inline constexpr std::uint64_t MaxOriginalBytes = std::uint64_t{1} << 30;
 // its first bytes before the rest is read: a file that cannot give a picture
 // is refused having cost no more than those.
 std::string readOriginal(const std::filesystem::path& original, PictureFormat format);
+
+class PictureDecoder;
+
+// A decoder for the original's bytes in its format (the name is for messages),
+// and the encoding of a picture in a format.
+std::unique_ptr<PictureDecoder> openPicture(std::string bytes, const std::string& name, PictureFormat format);
+std::string encodePicture(const Image& picture, PictureFormat format);
 
 struct Box {
     int width;

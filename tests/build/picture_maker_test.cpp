@@ -22,32 +22,6 @@ const std::vector<Box> DefaultBoxes{{133, 75}, {667, 375}};
 
 const Rgb red{255, 0, 0}, green{0, 255, 0}, blue{0, 0, 255}, black{};
 
-std::string encoded(const Image& picture, PictureFormat format)
-{
-    switch (format) {
-    case PictureFormat::Jpeg:
-        return encodeJpeg(picture);
-    case PictureFormat::Gif:
-        return encodeGif(picture);
-    case PictureFormat::Bmp:
-        break;
-    }
-    return encodeBmp(picture);
-}
-
-std::unique_ptr<PictureDecoder> opened(const std::string& bytes, PictureFormat format)
-{
-    switch (format) {
-    case PictureFormat::Jpeg:
-        return openJpeg(bytes, "x");
-    case PictureFormat::Gif:
-        return openGif(bytes, "x");
-    case PictureFormat::Bmp:
-        break;
-    }
-    return openBmp(bytes, "x");
-}
-
 // The pictures of each box, encoded one after the other, of a source of
 // width x height pixels whose pixels sourcePixel tells.
 std::string expectedPictures(int width, int height, const std::function<Rgb(int, int)>& sourcePixel,
@@ -61,7 +35,7 @@ std::string expectedPictures(int width, int height, const std::function<Rgb(int,
         for (int y = 0; y < box.height; ++y)
             for (int x = 0; x < box.width; ++x)
                 picture.set(x, y, sourcePixel(mapping.columns[std::size_t(x)], mapping.rows[std::size_t(y)]));
-        pictures += encoded(picture, format);
+        pictures += encodePicture(picture, format);
     }
     return pictures;
 }
@@ -363,7 +337,7 @@ TEST(PictureMaker, KeepingOnlyTheMappedPixelsGivesTheBytesOfAWholeDecode)
         const BoxPictures made = makeBoxPictures(bytes, "x", format, boxes);
 
         // The whole decode at the scale the boxes need, mapped into each box.
-        const std::unique_ptr<PictureDecoder> decoder = opened(bytes, format);
+        const std::unique_ptr<PictureDecoder> decoder = openPicture(bytes, "x", format);
         std::int64_t needWidth = 1, needHeight = 1;
         for (const Box& box : boxes) {
             const BoxGeometry g = boxGeometry(decoder->width(), decoder->height(), box.width, box.height);
@@ -376,10 +350,10 @@ TEST(PictureMaker, KeepingOnlyTheMappedPixelsGivesTheBytesOfAWholeDecode)
             const BoxGeometry g = boxGeometry(decoder->width(), decoder->height(), boxes[i].width, boxes[i].height);
             const Image expected =
                 applyMapping(whole, boxMapping(g, boxes[i].width, boxes[i].height, whole.width, whole.height));
-            ASSERT_TRUE(made.encoded[i] == encoded(expected, format)) << "round " << round << " box " << i;
+            ASSERT_TRUE(made.encoded[i] == encodePicture(expected, format)) << "round " << round << " box " << i;
         }
 
-        const std::unique_ptr<PictureDecoder> again = opened(bytes, format);
+        const std::unique_ptr<PictureDecoder> again = openPicture(bytes, "x", format);
         const PictureSize size = again->chooseScale(int(needWidth), int(needHeight));
         const PixelSelection keep = someSelection(size.width, size.height);
         const Image kept = again->decodeSelected(keep);
