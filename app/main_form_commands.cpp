@@ -11,7 +11,7 @@
 #include "platform/user_error.h"
 #include "publish/preview.h"
 #include "publish/save_all.h"
-#include "publish/staging.h"
+#include "gallery/staging.h"
 #include "recent_files.h"
 
 #include <QAction>
@@ -31,6 +31,7 @@
 
 namespace model = pictavo::model;
 namespace platform = pictavo::platform;
+namespace gallery = pictavo::gallery;
 namespace publish = pictavo::publish;
 
 namespace {
@@ -244,7 +245,7 @@ void TMainForm::New1Click()
 {
     if (!savePrompt())
         return;
-    publish::ClearPreviewFolder(m_agent);
+    gallery::ClearPreviewFolder(m_agent);
     clearBuildWarnings();
     m_currentItemNode = nullptr;
     m_projectFileName.clear();
@@ -293,7 +294,7 @@ bool TMainForm::loadProject(const QString& chosen)
     }
     CheckGalleryValuesShowable(loaded.AppletData, localPath(fileName));
 
-    publish::ClearPreviewFolder(m_agent);
+    gallery::ClearPreviewFolder(m_agent);
     clearBuildWarnings();
     m_agent.AppletData = std::move(loaded.AppletData);
     m_agent.Items = std::move(loaded.Items);
@@ -318,7 +319,7 @@ bool TMainForm::loadProject(const QString& chosen)
         LoadRecentFiles();
     } catch (const platform::UserError&) {
     }
-    publish::StageResourceFiles(localPath(QFileInfo(fileName).absolutePath()), *m_progress);
+    gallery::StageResourceFiles(localPath(QFileInfo(fileName).absolutePath()), *m_progress);
     return true;
 }
 
@@ -374,12 +375,12 @@ void TMainForm::closeEvent(QCloseEvent* event)
 bool TMainForm::FormCloseQuery()
 {
     if (!m_modified) {
-        publish::ClearPreviewFolder(m_agent);
+        gallery::ClearPreviewFolder(m_agent);
         return true;
     }
     const Dialogs::Answer answer = m_dialogs.askYesNoCancel(tr("Save changes to files before Exit?"));
     if (answer != Dialogs::Answer::Yes) {
-        publish::ClearPreviewFolder(m_agent);
+        gallery::ClearPreviewFolder(m_agent);
         return answer == Dialogs::Answer::No;
     }
     storePanels();
@@ -394,7 +395,7 @@ bool TMainForm::FormCloseQuery()
     if (!chosen.isEmpty()) {
         runCommand([this, &chosen, &saved] { saved = saveAll(chosen); });
     }
-    publish::ClearPreviewFolder(m_agent);
+    gallery::ClearPreviewFolder(m_agent);
     return saved;
 }
 

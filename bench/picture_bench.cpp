@@ -2,9 +2,9 @@
 // generated photo-like JPEG originals and prints the time per original.
 // Usage: picture_bench [ORIGINALS [MEGAPIXELS]]   (defaults 6 and 12)
 
-#include "build/image.h"
-#include "build/jpeg_codec.h"
-#include "build/picture_maker.h"
+#include "pictures/image.h"
+#include "pictures/jpeg_codec.h"
+#include "pictures/picture_maker.h"
 #include "platform/file_writer.h"
 
 #include <algorithm>
@@ -21,11 +21,11 @@ namespace {
 using namespace pictavo;
 
 // Smooth shapes with fine grain, so the JPEG is about as costly to decode as a photo.
-build::Image photoLike(int width, int height, unsigned seed)
+pictures::Image photoLike(int width, int height, unsigned seed)
 {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> grain(-12, 12);
-    build::Image image(width, height);
+    pictures::Image image(width, height);
     for (int y = 0; y < height; ++y) {
         std::uint8_t* p = image.row(y);
         for (int x = 0; x < width; ++x, p += 3) {
@@ -59,7 +59,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < count; ++i) {
         const std::filesystem::path path = originals / ("o" + std::to_string(i) + ".jpg");
         if (!std::filesystem::exists(path))
-            platform::writeWholeFile(path, build::encodeJpeg(photoLike(width, height, static_cast<unsigned>(i))));
+            platform::writeWholeFile(path, pictures::encodeJpeg(photoLike(width, height, static_cast<unsigned>(i))));
         bytes += std::filesystem::file_size(path);
     }
     std::printf("average original %.1f MB\n", bytes / 1e6 / count);
@@ -67,8 +67,8 @@ int main(int argc, char** argv)
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < count; ++i) {
         const std::filesystem::path path = originals / ("o" + std::to_string(i) + ".jpg");
-        build::MakeBoxImage(path, "p" + std::to_string(i) + "_t", 133, 75);
-        build::MakeBoxImage(path, "p" + std::to_string(i) + "_l", 667, 375);
+        pictures::MakeBoxImage(path, "p" + std::to_string(i) + "_t", 133, 75);
+        pictures::MakeBoxImage(path, "p" + std::to_string(i) + "_l", 667, 375);
     }
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

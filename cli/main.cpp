@@ -1,6 +1,6 @@
 // pictavo-cli: the scripting front end over the same core as the editor.
 
-#include "build/item_images.h"
+#include "gallery/item_images.h"
 #include "cli/terminal_progress.h"
 #include "model/applet_agent.h"
 #include "model/control_binding.h"

@@ -1,9 +1,9 @@
 #include "fuzz/targets.h"
 
-#include "build/embedding_page.h"
-#include "build/flash_config.h"
-#include "build/picture_decoder.h"
-#include "build/picture_maker.h"
+#include "gallery/embedding_page.h"
+#include "gallery/flash_config.h"
+#include "pictures/picture_decoder.h"
+#include "pictures/picture_maker.h"
 #include "model/applet_agent.h"
 #include "platform/user_error.h"
 #include "publish/readme.h"
@@ -99,20 +99,20 @@ void bmpReader(const std::uint8_t* data, std::size_t size)
 {
     try {
         const std::string original = bytes(data, size);
-        auto decoder = build::openBmp(original, "fuzz.bmp");
+        auto decoder = pictures::openBmp(original, "fuzz.bmp");
         const int width = decoder->width();
         const int height = decoder->height();
         if (static_cast<long long>(width) * height > MaxFuzzPixels)
             return;
-        const build::Image image = decoder->decode(width, height);
+        const pictures::Image image = decoder->decode(width, height);
         if (image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 3)
             throw std::logic_error("the picture's size does not match its pixels");
         // Keeping only the pixels a box takes gives the box what the whole picture gives it.
-        const build::BoxMapping mapping = build::boxMapping(build::boxGeometry(width, height, 29, 31), 29, 31, width, height);
-        const build::PixelSelection keep = build::selectionOf({mapping});
-        const build::Image kept = build::openBmp(original, "fuzz.bmp")->decodeSelected(keep);
-        if (build::applyMapping(kept, build::ontoSelection(mapping, keep)).pixels !=
-            build::applyMapping(image, mapping).pixels)
+        const pictures::BoxMapping mapping = pictures::boxMapping(pictures::boxGeometry(width, height, 29, 31), 29, 31, width, height);
+        const pictures::PixelSelection keep = pictures::selectionOf({mapping});
+        const pictures::Image kept = pictures::openBmp(original, "fuzz.bmp")->decodeSelected(keep);
+        if (pictures::applyMapping(kept, pictures::ontoSelection(mapping, keep)).pixels !=
+            pictures::applyMapping(image, mapping).pixels)
             throw std::logic_error("the kept pixels differ from the whole picture's");
     } catch (const platform::UserError&) {
     }
@@ -125,11 +125,11 @@ void pictureMaker(const std::uint8_t* data, std::size_t size)
     const bool gif = data[0] & 1;
     const std::string original = bytes(data + 1, size - 1);
     try {
-        auto decoder = gif ? build::openGif(original, "fuzz.gif") : build::openJpeg(original, "fuzz.jpg");
+        auto decoder = gif ? pictures::openGif(original, "fuzz.gif") : pictures::openJpeg(original, "fuzz.jpg");
         if (static_cast<long long>(decoder->width()) * decoder->height() > 16 * MaxFuzzPixels)
             return;
-        const auto pictures = build::makeBoxPictures(original, "fuzz", gif ? build::PictureFormat::Gif : build::PictureFormat::Jpeg,
-                                                     {build::Box{13, 7}, build::Box{29, 31}});
+        const auto pictures = pictures::makeBoxPictures(original, "fuzz", gif ? pictures::PictureFormat::Gif : pictures::PictureFormat::Jpeg,
+                                                     {pictures::Box{13, 7}, pictures::Box{29, 31}});
         if (pictures.encoded.size() != 2 || pictures.encoded[0].empty() || pictures.encoded[1].empty())
             throw std::logic_error("a picture is missing");
     } catch (const platform::UserError&) {
@@ -171,12 +171,12 @@ void projectRoundTrip(const std::uint8_t* data, std::size_t size)
     model::NullProgress progress;
     agent.SaveProjectFile(folder / "round.tvgallery1", progress);
     try {
-        const std::filesystem::path config = build::WriteFlashConfig(agent, folder);
+        const std::filesystem::path config = gallery::WriteFlashConfig(agent, folder);
         pugi::xml_document document;
         if (!document.load_file(config.c_str()))
             throw std::logic_error("the configuration is not XML");
         std::filesystem::remove(config);
-        build::WriteEmbeddingPage(agent, folder / "round.html");
+        gallery::WriteEmbeddingPage(agent, folder / "round.html");
     } catch (const platform::UserError&) {
         // Sizes that are no integers are refused; that is the promise too.
     }

@@ -1,10 +1,10 @@
 #include "publish/preview.h"
 
-#include "build/build_driver.h"
+#include "gallery/build_driver.h"
 #include "platform/file_ops.h"
 #include "platform/folders.h"
 #include "platform/user_error.h"
-#include "publish/staging.h"
+#include "gallery/staging.h"
 
 namespace pictavo::publish {
 
@@ -14,11 +14,11 @@ std::filesystem::path BuildPreview(model::TAppletAgent& agent, model::Outline& o
     if (outline.nodeCount() <= 1)
         throw platform::UserError(std::string(NoItemToBuildMessage));
     const std::filesystem::path page = platform::GetTempFolder() / "~preview.html";
-    build::BuildGallery(agent, outline, page, progress);
+    gallery::BuildGallery(agent, outline, page, progress);
     const std::filesystem::path program = platform::GetProgramFolder();
-    StageRequiredFiles(agent, program);
-    StageResourceFiles(program, progress);
-    StageFile(agent, page);
+    gallery::StageRequiredFiles(agent, program);
+    gallery::StageResourceFiles(program, progress);
+    gallery::StageFile(agent, page);
     platform::deleteFile(page);
     return platform::GetPreviewFolder() / "~preview.html";
 }

@@ -1,8 +1,8 @@
 #include "publish/save_all.h"
 
-#include "build/build_driver.h"
-#include "build/flash_config.h"
-#include "build/picture_maker.h"
+#include "gallery/build_driver.h"
+#include "gallery/flash_config.h"
+#include "pictures/picture_maker.h"
 #include "model/file_names.h"
 #include "model/value_encodings.h"
 #include "platform/ascii.h"
@@ -44,7 +44,7 @@ std::vector<std::string> plannedPictures(const model::TAppletAgent& agent)
         if (!platform::fileExists(original))
             continue;
         try {
-            const char* extension = build::extensionOf(build::pictureFormatOf(original));
+            const char* extension = pictures::extensionOf(pictures::pictureFormatOf(original));
             names.push_back("p" + std::to_string(n) + "_t" + extension);
             names.push_back("p" + std::to_string(n) + "_l" + extension);
         } catch (const platform::UserError&) {
@@ -62,7 +62,7 @@ std::vector<std::string> galleryFiles(const model::TAppletAgent& agent, const st
     for (const model::TLinkedFileInfo& file : agent.LinkedFiles)
         if (!file.Generated)
             names.push_back(file.FileName);
-    names.push_back(build::ConfigFileName(agent.AppletData));
+    names.push_back(gallery::ConfigFileName(agent.AppletData));
     return names;
 }
 
@@ -136,7 +136,7 @@ void refuseToReplaceOtherGalleries(const std::filesystem::path& folder, const st
         } catch (const platform::UserError&) {
             continue;
         }
-        std::set<std::string> theirs{build::ConfigFileName(other.AppletData)};
+        std::set<std::string> theirs{gallery::ConfigFileName(other.AppletData)};
         for (const model::TItemData& item : other.Items)
             for (const std::string* picture : {&item.ThumbImageName, &item.LargeImageName})
                 if (model::isPictureName(*picture))
@@ -240,7 +240,7 @@ void SaveAllRequiredFiles(model::TAppletAgent& agent, model::Outline& outline, c
     // publish that fails leaves the gallery as it was.
     platform::FolderTransaction transaction(folder);
     const std::size_t stagedBefore = agent.WorkingFiles.size();
-    build::BuildGallery(agent, outline, folder / (base + ".html"), progress);
+    gallery::BuildGallery(agent, outline, folder / (base + ".html"), progress);
     // Only what this build staged is published: a picture of an earlier
     // build, or of another project, never stands in for a missing one.
     const std::set<std::string> staged(agent.WorkingFiles.begin() + static_cast<std::ptrdiff_t>(stagedBefore),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "build/bmp_codec.h"
+#include "pictures/bmp_codec.h"
 #include "main_form.h"
 #include "scripted_dialogs.h"
 #include "support/temp_dir.h"
@@ -29,7 +29,7 @@ struct EditorSession {
     // A small BMP picture in the home folder; returns its path.
     QString writeBmp(const QString& name, int width = 16, int height = 9) const
     {
-        pictavo::test::writeBytes(path(name).toStdString(), pictavo::build::encodeBmp(pictavo::build::Image(width, height)));
+        pictavo::test::writeBytes(path(name).toStdString(), pictavo::pictures::encodeBmp(pictavo::pictures::Image(width, height)));
         return path(name);
     }
 

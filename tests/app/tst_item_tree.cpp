@@ -1,4 +1,4 @@
-#include "build/jpeg_codec.h"
+#include "pictures/jpeg_codec.h"
 #include "main_form.h"
 #include "support/items.h"
 #include "editor_session.h"
@@ -277,7 +277,7 @@ private slots:
     void aLargePhotographShowsInThePreview()
     {
         pictavo::test::writeBytes(path("large.jpg").toStdString(),
-                                  pictavo::build::encodeJpeg(pictavo::build::Image(6000, 6000)));
+                                  pictavo::pictures::encodeJpeg(pictavo::pictures::Image(6000, 6000)));
         openProject({"A", "B"}, {0, 0});
         select("A.jpg");
         m_form->findChild<QLineEdit*>("edtOriginalImagePath")->setText(path("large.jpg"));

@@ -1,4 +1,4 @@
-#include "build/bmp_codec.h"
+#include "pictures/bmp_codec.h"
 #include "model/applet_agent.h"
 #include "support/child_process.h"
 #include "support/items.h"
@@ -124,9 +124,9 @@ protected:
     Cli()
     {
         test::writeJpeg(originals / "a.jpg", test::coordinatePicture(300, 200), test::JpegKind::Rgb);
-        test::writeGif(originals / "c.gif", 2, 2, {build::Rgb{255, 0, 0}, build::Rgb{0, 0, 255}},
+        test::writeGif(originals / "c.gif", 2, 2, {pictures::Rgb{255, 0, 0}, pictures::Rgb{0, 0, 255}},
                        {test::GifFrame{0, 0, 2, 2, false, {}, -1, {0, 1, 1, 0}}});
-        test::writeBytes(originals / "d.bmp", build::encodeBmp(test::coordinatePicture(30, 20)));
+        test::writeBytes(originals / "d.bmp", pictures::encodeBmp(test::coordinatePicture(30, 20)));
     }
 
     test::ProgramResult cli(const std::vector<std::string>& args) { return test::runProgram(PICTAVO_CLI, args); }
@@ -320,7 +320,7 @@ TEST_F(Cli, TwoThousandItemsPublishWithinBoundedMemory)
         agent.AppletData.largeImageHeight = "27";
         for (int i = 0; i < count; ++i) {
             const std::filesystem::path original = folder / "originals" / ("o" + std::to_string(i) + ".bmp");
-            test::writeBytes(original, build::encodeBmp(test::flatPicture(8, 6, build::Rgb{std::uint8_t(i), 40, 90})));
+            test::writeBytes(original, pictures::encodeBmp(test::flatPicture(8, 6, pictures::Rgb{std::uint8_t(i), 40, 90})));
             model::TItemData item = test::itemWithOriginal(original, i % 3 == 0 ? "0" : "1");
             item.ToolTip = "Picture number " + std::to_string(i);
             agent.Items.push_back(item);
@@ -479,7 +479,7 @@ TEST_F(Cli, EveryFormAnswersWithItsExitStatus)
 // stages in a folder of its own.
 TEST_F(Cli, TwoPublishesAtOnceKeepTheirOwnPictures)
 {
-    const build::Rgb colours[2] = {{200, 0, 0}, {0, 0, 200}};
+    const pictures::Rgb colours[2] = {{200, 0, 0}, {0, 0, 200}};
     std::vector<std::string> projects;
     for (int p = 0; p < 2; ++p) {
         const std::filesystem::path folder = site / ("site" + std::to_string(p));
@@ -487,7 +487,7 @@ TEST_F(Cli, TwoPublishesAtOnceKeepTheirOwnPictures)
         std::vector<std::string> args{"new", (folder / "g.tvgallery1").string()};
         for (int i = 0; i < 24; ++i) {
             const std::filesystem::path original = folder / "originals" / ("o" + std::to_string(i) + ".bmp");
-            test::writeBytes(original, build::encodeBmp(test::flatPicture(64, 48, colours[p])));
+            test::writeBytes(original, pictures::encodeBmp(test::flatPicture(64, 48, colours[p])));
             args.push_back(original.string());
         }
         ASSERT_EQ(cli(args).exitCode, 0);

@@ -1,6 +1,6 @@
 #include "publish/save_all.h"
 
-#include "build/bmp_codec.h"
+#include "pictures/bmp_codec.h"
 #include "platform/file_writer.h"
 #include "support/items.h"
 #include "support/pictures.h"
@@ -21,7 +21,7 @@ class FailingSave : public testing::Test {
 protected:
     FailingSave()
     {
-        test::writeBytes(originals / "a.bmp", build::encodeBmp(test::coordinatePicture(40, 30)));
+        test::writeBytes(originals / "a.bmp", pictures::encodeBmp(test::coordinatePicture(40, 30)));
         agent.ResetToDefaults();
         agent.Items.push_back(test::itemWithOriginal(originals / "a.bmp"));
         outline = model::rebuildOutline(agent.Items);

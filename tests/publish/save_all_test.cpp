@@ -1,6 +1,6 @@
 #include "publish/save_all.h"
 
-#include "build/bmp_codec.h"
+#include "pictures/bmp_codec.h"
 #include "support/items.h"
 #include "support/pictures.h"
 #include "support/recording_progress.h"
@@ -56,7 +56,7 @@ protected:
     {
         agent.ResetToDefaults();
         for (const char* name : {"a.bmp", "b.bmp"}) {
-            test::writeBytes(originals / name, build::encodeBmp(test::coordinatePicture(40, 30)));
+            test::writeBytes(originals / name, pictures::encodeBmp(test::coordinatePicture(40, 30)));
             agent.Items.push_back(test::itemWithOriginal(originals / name));
         }
         outline = model::rebuildOutline(agent.Items);
@@ -97,7 +97,7 @@ TEST_F(Publish, OnlyThePicturesOfThisBuildArePublished)
 
     // Published again into the same folder, the item's pictures of its last
     // build are there.
-    test::writeBytes(originals / "b.bmp", build::encodeBmp(test::coordinatePicture(40, 30)));
+    test::writeBytes(originals / "b.bmp", pictures::encodeBmp(test::coordinatePicture(40, 30)));
     ASSERT_EQ(save(), "<no error>");
     std::filesystem::remove(originals / "b.bmp");
     progress.warnings.clear();
@@ -172,7 +172,7 @@ TEST_F(Publish, AnotherProjectsGalleryInTheFolderIsReplacedOnlyWhenAskedTo)
 {
     ASSERT_EQ(save("first.tvgallery1"), "<no error>");
     const std::string firstThumbnail = test::readBytes(site / "p0_t.bmp");
-    test::writeBytes(originals / "a.bmp", build::encodeBmp(test::flatPicture(40, 30, build::Rgb{1, 2, 3})));
+    test::writeBytes(originals / "a.bmp", pictures::encodeBmp(test::flatPicture(40, 30, pictures::Rgb{1, 2, 3})));
 
     EXPECT_EQ(save("second.tvgallery1"),
               "The folder \"" + site.path().string() +

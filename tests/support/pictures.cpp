@@ -1,6 +1,6 @@
 #include "support/pictures.h"
 
-#include "build/picture_decoder.h"
+#include "pictures/picture_decoder.h"
 #include "platform/file_reader.h"
 
 #include <cstdio>
@@ -11,8 +11,8 @@
 
 namespace pictavo::test {
 
-using build::Image;
-using build::Rgb;
+using pictures::Image;
+using pictures::Rgb;
 
 Image coordinatePicture(int width, int height)
 {
@@ -239,10 +239,10 @@ Image decodeFile(const std::filesystem::path& path)
 {
     std::string bytes = platform::readWholeFile(path);
     const std::string extension = path.extension().string();
-    std::unique_ptr<build::PictureDecoder> decoder =
-        extension == ".jpg" ? build::openJpeg(std::move(bytes), path.string())
-        : extension == ".gif" ? build::openGif(std::move(bytes), path.string())
-                              : build::openBmp(std::move(bytes), path.string());
+    std::unique_ptr<pictures::PictureDecoder> decoder =
+        extension == ".jpg" ? pictures::openJpeg(std::move(bytes), path.string())
+        : extension == ".gif" ? pictures::openGif(std::move(bytes), path.string())
+                              : pictures::openBmp(std::move(bytes), path.string());
     return decoder->decode(decoder->width(), decoder->height());
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "build/image.h"
+#include "pictures/image.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -13,15 +13,15 @@ namespace pictavo::test {
 
 // A picture whose every pixel tells its own column and row (up to 4095):
 // red and green hold their low bytes, blue their high nibbles.
-build::Image coordinatePicture(int width, int height);
-int columnOf(build::Rgb c);
-int rowOf(build::Rgb c);
+pictures::Image coordinatePicture(int width, int height);
+int columnOf(pictures::Rgb c);
+int rowOf(pictures::Rgb c);
 
 // The source columns and rows that reach a picture made from a coordinate picture.
-std::set<int> columnsIn(const build::Image& image);
-std::set<int> rowsIn(const build::Image& image);
+std::set<int> columnsIn(const pictures::Image& image);
+std::set<int> rowsIn(const pictures::Image& image);
 
-build::Image flatPicture(int width, int height, build::Rgb colour);
+pictures::Image flatPicture(int width, int height, pictures::Rgb colour);
 
 // Little-endian byte writers for hand-made files.
 void put16(std::string& out, std::uint32_t value);
@@ -44,7 +44,7 @@ std::string bmpFile(const BmpLayout& layout);
 
 // A JPEG original written with libjpeg in the given colour space.
 enum class JpegKind { Rgb, Grey, AdobeCmyk, Progressive };
-void writeJpeg(const std::filesystem::path& path, const build::Image& image, JpegKind kind);
+void writeJpeg(const std::filesystem::path& path, const pictures::Image& image, JpegKind kind);
 
 // A progressive JPEG of some hundred bytes whose frame header declares
 // width x height: its data ends long before that. With full chroma its
@@ -58,17 +58,17 @@ struct GifFrame {
     int width = 0;
     int height = 0;
     bool interlaced = false;
-    std::vector<build::Rgb> localColours;  // empty: the global map
+    std::vector<pictures::Rgb> localColours;  // empty: the global map
     int transparentIndex = -1;
     std::vector<std::uint8_t> indices;  // rows top to bottom
 };
 void writeGif(const std::filesystem::path& path, int screenWidth, int screenHeight,
-              const std::vector<build::Rgb>& globalColours, const std::vector<GifFrame>& frames);
+              const std::vector<pictures::Rgb>& globalColours, const std::vector<GifFrame>& frames);
 
 // A GIF of a few bytes: a screen, one frame placed on it and a scrap of data.
 std::string gifDeclaring(int screenWidth, int screenHeight, int left, int top, int width, int height);
 
 // Decodes a file with the system's own codec libraries and our BMP reader.
-build::Image decodeFile(const std::filesystem::path& path);
+pictures::Image decodeFile(const std::filesystem::path& path);
 
 }  // namespace pictavo::test
