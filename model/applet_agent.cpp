@@ -21,6 +21,12 @@ void TAppletAgent::ResetToDefaults()
     Items.clear();
 }
 
+void startNewProject(TAppletAgent& agent, Outline& outline)
+{
+    agent.ResetToDefaults();
+    outline.reset();
+}
+
 TItemData TAppletAgent::GetItem(int index) const { return Items.at(static_cast<std::size_t>(index)); }
 
 void TAppletAgent::SetItem(int index, const TItemData& item)

@@ -67,4 +67,8 @@ private:
     int itemCount() const { return static_cast<int>(Items.size()); }
 };
 
+// A new project, as the editor starts with and as New and `pictavo-cli new`
+// make it: the agent's defaults with no items, and the outline its root alone.
+void startNewProject(TAppletAgent& agent, Outline& outline);
+
 }  // namespace pictavo::model

@@ -32,7 +32,32 @@ public:
     // last node's depth + 1).
     void appendNode(int depth, std::string caption);
 
+    // The node and its descendants are the nodes from the node up to, not
+    // including, subtreeEnd(node).
+    int subtreeEnd(int node) const;
+    // The node's neighbours under its parent, or -1 where it has none.
+    int previousSibling(int node) const;
+    int nextSibling(int node) const;
+
+    // The structural changes keep the pre-order, so each moves or passes only
+    // the nodes it must, and none recurses: a tree may nest as deep as it has
+    // nodes. The item list that goes with the outline changes with them
+    // through model/item_tree.h.
+
+    // Adds a node as the last child of the parent, just after the parent's
+    // subtree; returns the new node.
+    int insertLastChild(int parent, std::string caption);
+    // Removes an item node with all its descendants.
+    void eraseSubtree(int node);
+    // Puts the node's subtree just before the subtree of its previous sibling;
+    // false, and nothing changes, when it has none.
+    bool raiseSubtree(int node);
+
 private:
+    // Adds delta to every parent index from `from` on, for the nodes from
+    // `first` up to `last`.
+    void shiftParents(int first, int last, int from, int delta);
+
     struct Node {
         int depth;
         int parent;

@@ -59,6 +59,25 @@ TEST(AppletAgent, ResetToDefaultsStoresTheDefaultsAndEmptiesTheItems)
     EXPECT_THAT(agent.WorkingFiles, testing::ElementsAre("p0_t.jpg"));
 }
 
+TEST(AppletAgent, ANewProjectIsTheDefaultsWithTheRootAlone)
+{
+    TAppletAgent agent;
+    agent.AppletData.pScriptName = "old";
+    agent.Items = {named("A"), named("B")};
+    agent.WorkingFiles.push_back("p0_t.jpg");
+    Outline outline;
+    outline.appendNode(1, "A.jpg");
+    outline.appendNode(2, "B.jpg");
+    startNewProject(agent, outline);
+    TAppletAgent defaults;
+    defaults.ResetToDefaults();
+    EXPECT_EQ(agent.AppletData, defaults.AppletData);
+    EXPECT_TRUE(agent.Items.empty());
+    EXPECT_THAT(agent.WorkingFiles, testing::ElementsAre("p0_t.jpg"));
+    ASSERT_EQ(outline.nodeCount(), 1);
+    EXPECT_EQ(outline.caption(0), Outline::RootCaption);
+}
+
 TEST(AppletData, FieldsAreAddressedByPositionAndByName)
 {
     std::set<std::string_view> names;

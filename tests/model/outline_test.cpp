@@ -72,6 +72,24 @@ TEST(Outline, CaptionsAreTheFileNamePartOfThePath)
     EXPECT_EQ(fileNamePart("/folder/"), "");
 }
 
+TEST(Outline, SubtreesEndAndSiblingsAreFoundByDepth)
+{
+    // The root holds A and F, A holds B and E, B holds C, C holds D.
+    const Outline outline = rebuildOutline(itemsWithLevels({"0", "1", "2", "3", "1", "0"}));
+    struct Case {
+        int node, subtreeEnd, previous, next;
+    };
+    const Case cases[] = {
+        {0, 7, -1, -1}, {1, 6, -1, 6}, {2, 5, -1, 5}, {3, 5, -1, -1},
+        {4, 5, -1, -1}, {5, 6, 2, -1}, {6, 7, 1, -1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(outline.subtreeEnd(c.node), c.subtreeEnd) << c.node;
+        EXPECT_EQ(outline.previousSibling(c.node), c.previous) << c.node;
+        EXPECT_EQ(outline.nextSibling(c.node), c.next) << c.node;
+    }
+}
+
 TEST(Outline, AppendedNodesMustFollowThePreOrder)
 {
     Outline outline;
