@@ -202,11 +202,7 @@ TMainForm::TMainForm(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m
     // The creation handler's steps: defaults into the panels, the recent
     // files, a clean project. A failure is shown and the rest skipped.
     runCommand([this] {
-        m_currentItemNode = nullptr;
-        m_projectFileName.clear();
-        startEmptyTree();
-        m_agent.ResetToDefaults();
-        showPanelsQuietly([this] { ShowGalleryControls(this, m_agent); });
+        resetToNewProject();
         LoadRecentFiles();
         setModified(false);
         m_lastLayoutIndex = -2009;

@@ -62,7 +62,6 @@ public:
     void trvwDesignPanelChange(QTreeWidgetItem* node);
     void trvwDesignPanelMouseDown();
     void UpdateItemCommands();
-    static int CountDescendants(QTreeWidgetItem* node);
     static void destroySubtree(QTreeWidgetItem* node);
     void expandBranch(QTreeWidgetItem* node);
     QTreeWidget* tree() const { return m_tree; }
@@ -115,9 +114,9 @@ private:
     bool saveAll(const QString& fileName);
     void showBuildWarnings();
     void clearBuildWarnings();
+    void resetToNewProject();
     void startEmptyTree();
     void addOutlineNodes(const pictavo::model::Outline& outline);
-    pictavo::model::Outline outlineFromTree() const;
     void applyCaptions(const pictavo::model::Outline& outline);
     int absoluteIndex(QTreeWidgetItem* node) const;
     bool loadProject(const QString& fileName);
@@ -137,6 +136,9 @@ private:
 
     Dialogs& m_dialogs;
     pictavo::model::TAppletAgent m_agent;
+    // The outline of the items, which the tree shows: the item commands
+    // change it together with the item list, and the tree follows.
+    pictavo::model::Outline m_outline;
     bool m_modified = false;
     // While the panels are loaded from the project, their change signals
     // are no edits.

@@ -154,18 +154,17 @@ void TMainForm::storePanels()
         StoreItemControls(this, m_agent, absoluteIndex(m_currentItemNode) - 1);
 }
 
-// Runs a build on the outline of the tree, then relabels the tree as the
-// build left the captions, also when it failed part-way.
+// Runs a build on the outline, then relabels the tree as the build left the
+// captions, also when it failed part-way.
 void TMainForm::buildOnTree(const std::function<void(model::Outline&)>& build)
 {
-    model::Outline outline = outlineFromTree();
     try {
-        build(outline);
+        build(m_outline);
     } catch (...) {
-        applyCaptions(outline);
+        applyCaptions(m_outline);
         throw;
     }
-    applyCaptions(outline);
+    applyCaptions(m_outline);
 }
 
 // Saves and publishes into the folder of the chosen name; false when the
@@ -247,15 +246,22 @@ void TMainForm::New1Click()
         return;
     gallery::ClearPreviewFolder(m_agent);
     clearBuildWarnings();
+    resetToNewProject();
+    UpdateItemCommands();
+    setModified(false);
+}
+
+// The project the window starts with and New makes: no file, the core's new
+// project with the tree showing its root alone, the panels its defaults.
+void TMainForm::resetToNewProject()
+{
     m_currentItemNode = nullptr;
     m_projectFileName.clear();
     m_projectFile.clear();
     m_projectFileStamp.clear();
     startEmptyTree();
-    m_agent.ResetToDefaults();
+    model::startNewProject(m_agent, m_outline);
     showPanelsQuietly([this] { ShowGalleryControls(this, m_agent); });
-    UpdateItemCommands();
-    setModified(false);
 }
 
 void TMainForm::Open1Click()
@@ -298,10 +304,11 @@ bool TMainForm::loadProject(const QString& chosen)
     clearBuildWarnings();
     m_agent.AppletData = std::move(loaded.AppletData);
     m_agent.Items = std::move(loaded.Items);
+    m_outline = std::move(outline);
     m_treeRebuilding = true;
     startEmptyTree();
     m_treeRebuilding = true;
-    addOutlineNodes(outline);
+    addOutlineNodes(m_outline);
     m_currentItemNode = nullptr;
     m_treeRebuilding = false;
     showPanelsQuietly([this] { ShowGalleryControls(this, m_agent); });
@@ -563,14 +570,6 @@ static void walkTree(QTreeWidgetItem* root, Visit visit)
         for (int i = node->childCount() - 1; i >= 0; --i)
             stack.emplace_back(node->child(i), depth + 1);
     }
-}
-
-model::Outline TMainForm::outlineFromTree() const
-{
-    model::Outline outline;
-    walkTree(m_tree->topLevelItem(0),
-             [&](QTreeWidgetItem* node, int depth) { outline.appendNode(depth, node->text(0).toStdString()); });
-    return outline;
 }
 
 void TMainForm::applyCaptions(const model::Outline& outline)

@@ -2,11 +2,11 @@
 #include "dialogs.h"
 #include "main_form.h"
 #include "model/file_names.h"
+#include "model/item_tree.h"
 #include "platform/file_ops.h"
 #include "platform/folders.h"
 #include "platform/user_error.h"
 
-#include <algorithm>
 #include <vector>
 
 #include <QAction>
@@ -119,21 +119,6 @@ int TMainForm::level(QTreeWidgetItem* node)
     return depth;
 }
 
-int TMainForm::CountDescendants(QTreeWidgetItem* node)
-{
-    // With a stack of its own: a project may nest deeper than the call stack.
-    int count = 0;
-    std::vector<QTreeWidgetItem*> pending{node};
-    while (!pending.empty()) {
-        QTreeWidgetItem* next = pending.back();
-        pending.pop_back();
-        count += next->childCount();
-        for (int i = 0; i < next->childCount(); ++i)
-            pending.push_back(next->child(i));
-    }
-    return count;
-}
-
 void TMainForm::destroySubtree(QTreeWidgetItem* node)
 {
     // A node destroys its children by recursion, and taking a node's
@@ -197,11 +182,10 @@ void TMainForm::UpdateItemCommands()
 void TMainForm::addItemNode(const QString& caption, model::TItemData item)
 {
     QTreeWidgetItem* selected = m_tree->currentItem();
+    model::insertItem(m_agent.Items, m_outline, absoluteIndex(selected), std::move(item), caption.toStdString());
     auto* node = new QTreeWidgetItem(selected, {caption});
     node->setIcon(0, m_itemIcon);
     selected->setExpanded(true);
-    item.Level = std::to_string(level(node) - 1);
-    m_agent.InsertItem(absoluteIndex(node) - 1, item);
 }
 
 void TMainForm::Insert1Click()
@@ -222,25 +206,7 @@ void TMainForm::Delete1Click()
     // Only Yes destroys: closing the question keeps the item.
     if (m_dialogs.askYesNo(tr("Are you sure to delete this item and all its children?")) != Dialogs::Answer::Yes)
         return;
-    // The subtree ends before the next sibling of the node or of its nearest
-    // ancestor that has one, else at the end of the tree.
-    const int first = absoluteIndex(selected) - 1;
-    int last = -1;
-    for (QTreeWidgetItem* node = selected; node != m_tree->topLevelItem(0); node = node->parent()) {
-        if (QTreeWidgetItem* next = nextSibling(node)) {
-            last = absoluteIndex(next) - 2;
-            break;
-        }
-    }
-    if (last < 0) {
-        int nodes = 0;
-        for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
-            ++nodes;
-        last = nodes - 2;
-    }
-    // The items of the subtree go at once, as DeleteItem at `first` would
-    // take them one by one.
-    m_agent.Items.erase(m_agent.Items.begin() + first, m_agent.Items.begin() + last + 1);
+    model::deleteSubtree(m_agent.Items, m_outline, absoluteIndex(selected));
     m_currentItemNode = nullptr;
     // The node leaves the tree before another one is selected, so that the
     // selection handling sees the tree and the list in step.
@@ -255,19 +221,11 @@ void TMainForm::Delete1Click()
     UpdateItemCommands();
 }
 
-// Moves a node's block (the node and its subtree) to just before the block
-// of its previous sibling, in the list by repeated exchanges of neighbours,
-// so both blocks keep their inner order, and in the tree. The selection
-// stays where it was.
+// Shows in the tree the move of a node's block (the node and its subtree)
+// to just before the block of its previous sibling. The selection stays
+// where it was.
 void TMainForm::raiseBlock(QTreeWidgetItem* lower, QTreeWidgetItem* upper)
 {
-    const int first = absoluteIndex(lower) - 1;
-    const int upperBlock = 1 + CountDescendants(upper);
-    const int lowerBlock = 1 + CountDescendants(lower);
-    // What that many exchanges of neighbours give, in one pass.
-    auto& items = m_agent.Items;
-    std::rotate(items.begin() + (first - upperBlock), items.begin() + first, items.begin() + (first + lowerBlock));
-
     QTreeWidgetItem* selected = m_tree->currentItem();
     QTreeWidgetItem* parent = lower->parent();
     m_treeRebuilding = true;
@@ -283,9 +241,8 @@ void TMainForm::MoveUp1Click()
 {
     setModified(true);
     QTreeWidgetItem* selected = m_tree->currentItem();
-    if (selected && selected != m_tree->topLevelItem(0))
-        if (QTreeWidgetItem* previous = previousSibling(selected))
-            raiseBlock(selected, previous);
+    if (selected && model::moveBlockUp(m_agent.Items, m_outline, absoluteIndex(selected)))
+        raiseBlock(selected, previousSibling(selected));
     UpdateItemCommands();
 }
 
@@ -293,9 +250,8 @@ void TMainForm::MoveDown1Click()
 {
     setModified(true);
     QTreeWidgetItem* selected = m_tree->currentItem();
-    if (selected && selected != m_tree->topLevelItem(0))
-        if (QTreeWidgetItem* next = nextSibling(selected))
-            raiseBlock(next, selected);
+    if (selected && model::moveBlockDown(m_agent.Items, m_outline, absoluteIndex(selected)))
+        raiseBlock(nextSibling(selected), selected);
     UpdateItemCommands();
 }
 
@@ -327,8 +283,10 @@ void TMainForm::spdbtnItemImageNormalClick()
         findChild<QLineEdit*>("edtOriginalImagePath")->setText(chosen);
     QTreeWidgetItem* selected = m_tree->currentItem();
     if (selected && level(selected) == 1) {
-        if (!chosen.isEmpty())
+        if (!chosen.isEmpty()) {
             selected->setText(0, QFileInfo(chosen).fileName());
+            m_outline.setCaption(absoluteIndex(selected), selected->text(0).toStdString());
+        }
         showPreviewPicture();
     }
 }

@@ -5,6 +5,7 @@
 #include "model/applet_agent.h"
 #include "model/control_binding.h"
 #include "model/file_names.h"
+#include "model/item_tree.h"
 #include "model/product.h"
 #include "model/value_encodings.h"
 #include "platform/file_ops.h"
@@ -139,7 +140,7 @@ int newCommand(const std::vector<std::string>& args)
     const std::filesystem::path projectFile = operands[0];
     // Every picture is checked before anything is written.
     Project p;
-    p.agent.ResetToDefaults();
+    model::startNewProject(p.agent, p.outline);
     for (std::size_t i = 1; i < operands.size(); ++i) {
         model::TItemData item;
         try {
@@ -147,8 +148,7 @@ int newCommand(const std::vector<std::string>& args)
         } catch (const UserError& e) {
             throw UsageError(e.what());
         }
-        p.agent.InsertItem(static_cast<int>(p.agent.Items.size()), item);
-        p.outline.appendNode(1, model::fileNamePart(item.OriginalImagePath));
+        model::insertItem(p.agent.Items, p.outline, 0, item, model::fileNamePart(item.OriginalImagePath));
     }
     // A new project writes over nothing that is there: its project file, or
     // a page or readme of the same name.
